@@ -1,0 +1,3 @@
+// kernels.h: the numerical kernels (filled in by the kernels work).
+#pragma once
+#include <cstdint>

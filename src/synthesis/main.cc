@@ -1,0 +1,2 @@
+#include "textio.h"
+int MAIN__() { return 0; }

@@ -1,0 +1,38 @@
+// iostate.h: what the layer remembers about the statements it runs, for the
+// fatal report and for the guard against a statement inside another.
+#pragma once
+
+namespace textio {
+
+// The four words of the "lately" line are fixed for this system except the
+// direction: every statement is sequential, formatted (list-directed counts
+// as formatted) and external.
+struct IoState {
+  int current_unit = -1;         // unit of the last statement or OPEN; -1: none
+  const char* format = nullptr;  // last format text, nullptr: none
+  int format_length = 0;         // its recorded length
+  bool reading = false;          // direction of the last data transfer
+  bool in_statement = false;     // an I/O statement has started, not ended
+  bool initialized = false;      // f_init has run
+  bool reporting = false;        // f__fatal has begun; never cleared
+};
+
+IoState& io_state();
+
+// The text "list io" of length 7, recorded as the format of every
+// list-directed statement.
+extern const char kListIo[];
+
+// Starts a statement on `unit`: a statement already in progress ends the run
+// with code 131 in the context "I/O recursion". `reading` is the direction
+// for a data transfer; OPEN and CLOSE pass `transfer` false and leave the
+// direction and format as they were.
+void begin_statement(int unit, bool transfer, bool reading);
+
+// Ends the statement begun last.
+void end_statement();
+
+// The message of one of the system's own codes (100 ... 132), or nullptr.
+const char* system_message(int code);
+
+}  // namespace textio

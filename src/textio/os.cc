@@ -1,0 +1,99 @@
+// os.cc: POSIX behind the I/O layer. No other file of the layer includes a
+// system header.
+#include "os.h"
+
+#include <cerrno>
+#include <cfenv>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace textio::os {
+
+const int kSigFpe = SIGFPE;
+const int kSigAbrt = SIGABRT;
+const int kSigInt = SIGINT;
+const int kSigTerm = SIGTERM;
+
+int open_file(const char* name, OpenMode mode, int* error) {
+  int flags = 0;
+  switch (mode) {
+    case OpenMode::update: flags = O_RDWR; break;
+    case OpenMode::read_only: flags = O_RDONLY; break;
+    case OpenMode::create: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+  }
+  int fd;
+  do {
+    fd = ::open(name, flags | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) *error = errno;
+  return fd;
+}
+
+long read_some(int fd, char* buffer, std::size_t size, int* error) {
+  ssize_t got = ::read(fd, buffer, size);
+  if (got < 0) *error = errno;
+  return static_cast<long>(got);
+}
+
+int write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t put = ::write(fd, data, size);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return 0;
+}
+
+int close_fd(int fd) { return ::close(fd) == 0 ? 0 : errno; }
+
+int truncate_fd(int fd, std::int64_t length) {
+  int rc;
+  do {
+    rc = ::ftruncate(fd, static_cast<off_t>(length));
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0 ? 0 : errno;
+}
+
+bool is_regular(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+const char* error_text(int error) { return std::strerror(error); }
+
+bool is_interrupted(int error) { return error == EINTR; }
+
+bool catch_signal(int signo, void (*handler)(int)) {
+  struct sigaction action {}, previous {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: a blocked read or write returns
+  ::sigaction(signo, &action, &previous);
+  return previous.sa_handler == SIG_IGN;
+}
+
+static void set_disposition(int signo, void (*disposition)(int)) {
+  struct sigaction action {};
+  action.sa_handler = disposition;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(signo, &action, nullptr);
+}
+
+void ignore_signal(int signo) { set_disposition(signo, SIG_IGN); }
+void default_signal(int signo) { set_disposition(signo, SIG_DFL); }
+
+void reset_floating_point() { std::fesetenv(FE_DFL_ENV); }
+
+void exit_process(int status) { std::exit(status); }
+void abort_process() { std::abort(); }
+
+}  // namespace textio::os

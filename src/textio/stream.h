@@ -1,0 +1,93 @@
+// stream.h: the byte streams under the units.
+//
+// The layer does its own buffering over file descriptors rather than using
+// C stdio: an output buffer only ever holds whole records, so it can be
+// written out from any point, a signal handler included, without leaving
+// half a line in the file; and write failures are seen where they happen.
+#pragma once
+
+#include <csignal>
+#include <cstddef>
+#include <cstdint>
+
+namespace textio {
+
+// Input: one character at a time with a push-back of one.
+class InStream {
+ public:
+  static constexpr int kEnd = -1;    // end of input (sticky)
+  static constexpr int kError = -2;  // the platform reported a read error
+
+  // Reads from the descriptor `fd`.
+  void attach_fd(int fd);
+  // Reads the `size` bytes at `data`, then ends; the bytes are not copied
+  // and must outlive the stream (tests and the fuzz target use this).
+  void attach_text(const char* data, std::size_t size);
+
+  // The next character (0 ... 255), kEnd, or kError (the error number is
+  // then in error()). A carriage return directly before a line feed is
+  // dropped, so CR LF reads as one line end. An interrupted read is retried
+  // after sig_poll() had its chance to end the run.
+  int get();
+
+  // Pushes `c` back; the next get() returns it. At most one character may
+  // be pushed back between two calls of get(); kEnd may be pushed back.
+  void unget(int c);
+
+  // True once end of input has been met; it stays met.
+  bool at_end() const { return at_end_; }
+
+  int error() const { return error_; }
+
+ private:
+  int raw();  // next byte or kEnd / kError, without the CR LF rule
+  bool refill();
+
+  // 4096 bytes per read: a whole typed line or a pipe's worth of answers.
+  static constexpr std::size_t kBufferSize = 4096;
+  char own_[kBufferSize];
+  const char* data_ = own_;
+  std::size_t pos_ = 0, len_ = 0;
+  int fd_ = -1;
+  int pushed_ = kNone;
+  bool at_end_ = false;
+  int error_ = 0;
+  static constexpr int kNone = -3;
+};
+
+// Output: whole records are appended and written out in large pieces.
+class OutStream {
+ public:
+  // Writes to `fd`; `position` is the number of bytes already before the
+  // stream's start (0: writing begins at the start of the file).
+  void attach(int fd);
+  void detach() { fd_ = -1; len_ = 0; position_ = 0; }
+  int fd() const { return fd_; }
+
+  // Appends one whole record (text and line feed). When the buffer cannot
+  // take it, what it holds is written out first. Returns 0, or the error
+  // number of a failed write.
+  int put(const char* record, std::size_t size);
+
+  // Writes out what the buffer holds. Returns 0 or the error number.
+  // Signal-safe: uses only write(2) and touches no other state.
+  int flush();
+
+  // Bytes handed to the stream so far (written or buffered): the position
+  // at which a cut leaves the file.
+  std::int64_t position() const { return position_ + len_; }
+
+ private:
+  // 64 KiB: the 16385 records of a run (about 360 KB) go out in six writes,
+  // and one buffer of whole records is what an interrupted run can lose at
+  // worst, never half of one.
+  static constexpr std::size_t kBufferSize = 65536;
+  char buffer_[kBufferSize];
+  // The length is updated only after a record has been copied in whole, so
+  // a signal handler that flushes sees only whole records.
+  volatile std::sig_atomic_t len_ = 0;
+  std::int64_t position_ = 0;
+  int fd_ = -1;
+};
+
+}  // namespace textio

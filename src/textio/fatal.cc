@@ -90,6 +90,7 @@ const char* system_message(int code) {
 }
 
 void begin_statement(int unit, bool transfer, bool reading) {
+  sig_poll();  // a recorded interrupt ends the run before the next statement
   IoState& state = io_state();
   if (state.in_statement) f__fatal(131, "I/O recursion");
   state.in_statement = true;
@@ -115,12 +116,12 @@ void f__fatal(int code, const char* context) {
   state.reporting = true;
   if (state.initialized) {
     if (state.current_unit >= 0) {
-      // "apparent state: unit 99 " fits in 32 bytes.
-      char line[32];
+      // "apparent state: unit -2147483648 " is 33 characters; 48 is ample.
+      char line[48];
       std::snprintf(line, sizeof line, "apparent state: unit %d ", state.current_unit);
       textio::put(line);
       const textio::Unit& unit = textio::unit(state.current_unit);
-      if (unit.connected && unit.has_name) {
+      if (unit.has_name) {
         textio::put("named ");
         textio::put(unit.name.data(), unit.name.size());
         textio::put("\n");

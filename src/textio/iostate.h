@@ -15,6 +15,7 @@ struct IoState {
   bool in_statement = false;     // an I/O statement has started, not ended
   bool initialized = false;      // f_init has run
   bool reporting = false;        // f__fatal has begun; never cleared
+  bool exiting = false;          // the exit sequence has begun
 };
 
 IoState& io_state();

@@ -40,6 +40,12 @@ long read_some(int fd, char* buffer, std::size_t size, int* error) {
   return static_cast<long>(got);
 }
 
+long write_some(int fd, const char* data, std::size_t size, int* error) {
+  ssize_t put = ::write(fd, data, size);
+  if (put < 0) *error = errno;
+  return static_cast<long>(put);
+}
+
 int write_all(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t put = ::write(fd, data, size);
@@ -68,6 +74,15 @@ bool is_regular(int fd) {
   return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool is_directory(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int directory_error() { return EISDIR; }
+
+int no_space_error() { return ENOSPC; }
+
 const char* error_text(int error) { return std::strerror(error); }
 
 bool is_interrupted(int error) { return error == EINTR; }
@@ -92,6 +107,8 @@ void ignore_signal(int signo) { set_disposition(signo, SIG_IGN); }
 void default_signal(int signo) { set_disposition(signo, SIG_DFL); }
 
 void reset_floating_point() { std::fesetenv(FE_DFL_ENV); }
+
+void at_exit(void (*routine)()) { std::atexit(routine); }
 
 void exit_process(int status) { std::exit(status); }
 void abort_process() { std::abort(); }

@@ -23,6 +23,10 @@ int open_file(const char* name, OpenMode mode, int* error);
 // EINTR in *error; the caller decides whether to retry.
 long read_some(int fd, char* buffer, std::size_t size, int* error);
 
+// Writes up to `size` bytes once. Returns the count, or -1 with the error
+// number in *error (EINTR when a signal interrupted it before any byte).
+long write_some(int fd, const char* data, std::size_t size, int* error);
+
 // Writes all `size` bytes, retrying short writes and interrupted calls.
 // Returns 0, or the error number of the failing call. Signal-safe.
 int write_all(int fd, const char* data, std::size_t size);
@@ -38,6 +42,15 @@ int truncate_fd(int fd, std::int64_t length);
 // True for a regular file: only such a file is positioned or cut. Pipes,
 // sockets, terminals and devices are not.
 bool is_regular(int fd);
+
+// True for a directory, which is never connected as a file.
+bool is_directory(int fd);
+
+// The error number of a write that wrote nothing and reported nothing.
+int no_space_error();
+
+// The error number that says "is a directory".
+int directory_error();
 
 // The platform's text for an error number, as perror writes it.
 const char* error_text(int error);
@@ -61,6 +74,9 @@ void reset_floating_point();
 // `status`, or at once by the abort signal.
 [[noreturn]] void exit_process(int status);
 [[noreturn]] void abort_process();
+
+// Registers `routine` to run in the exit sequence (atexit).
+void at_exit(void (*routine)());
 
 // Signal numbers used by the layer.
 extern const int kSigFpe, kSigAbrt, kSigInt, kSigTerm;

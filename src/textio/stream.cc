@@ -78,29 +78,61 @@ void InStream::unget(int c) { pushed_ = c; }
 
 void OutStream::attach(int fd) {
   fd_ = fd;
-  len_ = 0;
-  position_ = 0;
+  start_ = len_ = 0;
+  written_ = 0;
+  broken_ = false;
+}
+
+void OutStream::detach() { attach(-1); }
+
+int OutStream::drain(const char* data, std::size_t size, bool buffered) {
+  while (size > 0) {
+    int err = 0;
+    long put = os::write_some(fd_, data, size, &err);
+    if (put < 0 && os::is_interrupted(err)) {
+      sig_poll();
+      continue;
+    }
+    if (put <= 0) {
+      broken_ = true;
+      start_ = len_ = 0;
+      return put < 0 ? err : os::no_space_error();
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+    written_ = written_ + put;
+    if (buffered) start_ = static_cast<std::sig_atomic_t>(data - buffer_);
+    if (size > 0) sig_poll();  // a short write: a signal may be waiting
+  }
+  return 0;
 }
 
 int OutStream::flush() {
-  std::size_t size = static_cast<std::size_t>(len_);
-  if (size == 0 || fd_ < 0) return 0;
-  int err = os::write_all(fd_, buffer_, size);
-  position_ += static_cast<std::int64_t>(size);
-  len_ = 0;
-  return err;
+  if (broken_ || fd_ < 0) return 0;
+  std::size_t from = static_cast<std::size_t>(start_);
+  std::size_t to = static_cast<std::size_t>(len_);
+  if (int err = drain(buffer_ + from, to - from, true)) return err;
+  start_ = len_ = 0;
+  return 0;
+}
+
+void OutStream::flush_from_handler() {
+  if (broken_ || fd_ < 0) return;
+  std::size_t from = static_cast<std::size_t>(start_);
+  std::size_t to = static_cast<std::size_t>(len_);
+  if (os::write_all(fd_, buffer_ + from, to - from) == 0)
+    written_ = written_ + static_cast<std::int64_t>(to - from);
+  start_ = len_ = 0;
 }
 
 int OutStream::put(const char* record, std::size_t size) {
+  if (broken_ || fd_ < 0) return 0;
   std::size_t used = static_cast<std::size_t>(len_);
   if (used + size > kBufferSize) {
     if (int err = flush()) return err;
     used = 0;
-    if (size > kBufferSize) {  // a record longer than the buffer goes alone
-      int err = os::write_all(fd_, record, size);
-      position_ += static_cast<std::int64_t>(size);
-      return err;
-    }
+    // A record longer than the whole buffer goes out on its own.
+    if (size > kBufferSize) return drain(record, size, false);
   }
   std::memcpy(buffer_ + used, record, size);
   len_ = static_cast<std::sig_atomic_t>(used + size);

@@ -58,36 +58,47 @@ class InStream {
 // Output: whole records are appended and written out in large pieces.
 class OutStream {
  public:
-  // Writes to `fd`; `position` is the number of bytes already before the
-  // stream's start (0: writing begins at the start of the file).
+  // Writes to `fd`, from the start of the file.
   void attach(int fd);
-  void detach() { fd_ = -1; len_ = 0; position_ = 0; }
+  void detach();
   int fd() const { return fd_; }
 
   // Appends one whole record (text and line feed). When the buffer cannot
   // take it, what it holds is written out first. Returns 0, or the error
-  // number of a failed write.
+  // number of a failed write; after a failure the stream is broken and
+  // takes nothing more, so that each failure is returned once.
   int put(const char* record, std::size_t size);
 
-  // Writes out what the buffer holds. Returns 0 or the error number.
-  // Signal-safe: uses only write(2) and touches no other state.
+  // Writes out what the buffer holds. Returns 0 or the error number. A
+  // write interrupted by a signal gives sig_poll() its chance to end the
+  // run; the exit sequence then finishes what is left of the buffer.
   int flush();
 
-  // Bytes handed to the stream so far (written or buffered): the position
-  // at which a cut leaves the file.
-  std::int64_t position() const { return position_ + len_; }
+  // The last effort of a signal handler: writes out the buffer with
+  // async-signal-safe calls only, ignoring failures.
+  void flush_from_handler();
+
+  // Bytes handed to the stream so far and not lost to a failure: the
+  // position at which a cut leaves the file.
+  std::int64_t position() const { return written_ + (len_ - start_); }
 
  private:
-  // 64 KiB: the 16385 records of a run (about 360 KB) go out in six writes,
-  // and one buffer of whole records is what an interrupted run can lose at
-  // worst, never half of one.
+  // Writes `size` bytes from `data`; `buffered` when they are the tail of
+  // the buffer, whose start then follows the progress.
+  int drain(const char* data, std::size_t size, bool buffered);
+
+  // 64 KiB: the 16385 records of a run (about 360 KB) go out in six writes.
+  // The buffer holds whole records only, so what reaches the file at any
+  // moment, an interrupted run included, ends at a record boundary.
   static constexpr std::size_t kBufferSize = 65536;
   char buffer_[kBufferSize];
-  // The length is updated only after a record has been copied in whole, so
-  // a signal handler that flushes sees only whole records.
-  volatile std::sig_atomic_t len_ = 0;
-  std::int64_t position_ = 0;
+  // [start_, len_) is still to be written. Both are updated only after the
+  // bytes they cover are in place, so a signal handler that flushes sees
+  // only whole records.
+  volatile std::sig_atomic_t start_ = 0, len_ = 0;
+  volatile std::int64_t written_ = 0;
   int fd_ = -1;
+  bool broken_ = false;
 };
 
 }  // namespace textio

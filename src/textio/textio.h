@@ -110,6 +110,9 @@ void f_setarg(int argc, char** argv);
 void f_setsig();
 void f_init();
 
+// Registers f_exit with the exit sequence (atexit).
+void atexit_f_exit();
+
 // Puts the floating-point environment back to the platform's default, in
 // which no floating-point exception traps.
 void f_fpreset();

@@ -58,9 +58,12 @@ int do_fio(const ftnlen* count, void* addr, ftnlen length) {
     double value;
     std::memcpy(&value, element, sizeof value);
     fmt::EditItem item;
-    bool new_record = false;
-    if (!format.next_item(record_end, item, new_record)) f__fatal(100, "fmt");
-    if (new_record) emit_record();
+    fmt::Format::Step step = format.next_item(record_end, item);
+    if (step == fmt::Format::Step::kEndOfRecord) {
+      emit_record();  // the format starts over in a new record
+      step = format.next_item(record_end, item);
+    }
+    if (step != fmt::Format::Step::kItem) f__fatal(100, "fmt");
     record_end = fmt::edit(record_end, value, item);
   }
   return 0;

@@ -6,9 +6,9 @@
 // several hundred instructions, though, and the output loop edits 32768
 // fields per run, so the record fields F8.2 and E12.4 take a shortcut for the
 // magnitudes they meet: F8.2 rounds the binary value to hundredths in exact
-// integer arithmetic, E12.4 scales by an exactly representable power of ten
-// and hands every value that lies too close to a rounding tie, or outside
-// the shortcut's range, to the general editor.
+// integer arithmetic; E12.4 scales by an exactly representable power of ten
+// in one correctly rounded operation and hands every value that may be a
+// rounding tie, or lies outside the shortcut's range, to the general editor.
 #include "fmt.h"
 
 #include <cassert>
@@ -114,8 +114,8 @@ char* e_prefix(char* out, int room, bool minus) {
 
 // --- Shortcuts for the record fields ----------------------------------------
 
-// F8.2: the field of a finite `value`, or nullptr when the shortcut does not
-// apply (never, for finite values; NaNs and infinities go the general way).
+// F8.2: the field of a finite `value` (infinities and NaNs go the general
+// way).
 char* edit_f82(char* out, double value) {
   constexpr int kWidth = 8;
   const bool negative = value < 0;
@@ -126,6 +126,7 @@ char* edit_f82(char* out, double value) {
 
   // magnitude = mantissa * 2^exponent exactly; round mantissa * 100 * 2^e to
   // an integer number of hundredths, ties to even.
+  assert(std::isfinite(magnitude));
   std::uint64_t bits;
   std::memcpy(&bits, &magnitude, sizeof bits);
   const int biased = static_cast<int>(bits >> 52);  // the sign bit is clear
@@ -146,27 +147,26 @@ char* edit_f82(char* out, double value) {
     }
     // A shift above 60 leaves scaled / 2^shift < 2^60 / 2^61 = 1/2: 0.
   }
-  // cents <= 1e7: the whole part has at most 6 digits.
-  std::uint64_t whole = cents / 100;
-  int whole_digits = 1;
-  for (std::uint64_t rest = whole; rest >= 10; rest /= 10) ++whole_digits;
+  // cents <= 1e7. The text "W.FF" fits in 8 with its sign when W has at
+  // most 5 digits, 4 with a minus sign; it begins with 0 only when W is 0,
+  // and then it fits.
   const bool minus = negative && cents != 0;
-  const int n = whole_digits + 3 + (minus ? 1 : 0);
-  // The text begins with 0 only when whole == 0, and then n <= 5 fits.
-  if (n > kWidth) return asterisks(out, kWidth);
+  if (cents >= (minus ? 1000000u : 10000000u)) return asterisks(out, kWidth);
 
-  // Written from the right.
+  // Eight blanks, then the text written from the right over them.
+  std::memcpy(out, "        ", kWidth);
   char* p = out + kWidth;
-  const unsigned fraction = static_cast<unsigned>(cents % 100);
-  *--p = static_cast<char>('0' + fraction % 10);
-  *--p = static_cast<char>('0' + fraction / 10);
+  std::uint32_t rest = static_cast<std::uint32_t>(cents);
+  *--p = static_cast<char>('0' + rest % 10);
+  rest /= 10;
+  *--p = static_cast<char>('0' + rest % 10);
+  rest /= 10;
   *--p = '.';
   do {
-    *--p = static_cast<char>('0' + whole % 10);
-    whole /= 10;
-  } while (whole != 0);
+    *--p = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
   if (minus) *--p = '-';
-  fill(out, static_cast<int>(p - out), ' ');
   return out + kWidth;
 }
 
@@ -183,23 +183,23 @@ double scale_pow10(double magnitude, int power) {
                     : magnitude / kExactPow10[-power];
 }
 
-// Rounds a positive `scaled` below 2^53 to the nearest integer into
-// `rounded`; false when it lies within kTieMargin of a tie, where the one
-// rounding error of scale_pow10 could decide the result.
-bool round_clear_of_tie(double scaled, double& rounded) {
-  // scaled < 1e5 < 2^17 here: one rounding error is at most half an ulp,
-  // 2^(16-53) < 1e-11. A margin a hundred times wider is safe on any
-  // rounding of the product, x87's double rounding included.
-  constexpr double kTieMargin = 1e-9;
-  const double whole = std::floor(scaled);
-  const double fraction = scaled - whole;  // exact: same binade or smaller
-  if (std::fabs(fraction - 0.5) <= kTieMargin) return false;
+// Rounds `scaled`, the correctly rounded value of some exact X in
+// [999.95, 100000), to the nearest integer into `rounded`; false when scaled
+// is itself a tie, which X may or may not be. Rounding is monotonic and the
+// half-integers below 2^17 are doubles, so otherwise X lies on the same side
+// of every tie as scaled and rounds to the same integer. (This holds for
+// x87's double rounding too: it is monotonic as well.)
+bool round_unless_tie(double scaled, std::uint32_t& rounded) {
+  const std::uint32_t whole = static_cast<std::uint32_t>(scaled);  // floor
+  const double fraction = scaled - whole;  // exact: no bits below scaled's
+  if (fraction == 0.5) return false;
   rounded = fraction > 0.5 ? whole + 1 : whole;
   return true;
 }
 
 // floor(e2 * log10(2)) for |e2| <= 1000: 78913 / 2^18 approximates log10(2)
-// from below closely enough that no integer is crossed in that range.
+// from below closely enough that no integer is crossed in that range
+// (checked for every e2 there against a 60-digit log10(2)).
 int floor_log10_pow2(int e2) {
   assert(e2 >= -1000 && e2 <= 1000);
   const int product = e2 * 78913;  // |product| < 2^27
@@ -207,15 +207,15 @@ int floor_log10_pow2(int e2) {
 }
 
 // E12.4: the field of `value`, or nullptr when the value needs the general
-// editor (zero, non-finite, outside 1e-15 ... 1e20, or close to a tie).
+// editor (zero, non-finite, outside 1e-15 ... 1e20, or a possible tie).
 char* edit_e124(char* out, double value) {
   const bool negative = value < 0;
   const double magnitude = std::fabs(value);
   if (!(magnitude >= 1e-15 && magnitude < 1e20)) return nullptr;
 
   // magnitude in [2^e2, 2^(e2+1)), so its decimal exponent p is `estimate`
-  // or estimate + 1; 3 - estimate lies in -17 ... 19, and one more step in
-  // -18 ... 18, all exact powers.
+  // or estimate + 1. With e2 in -50 ... 66, 3 - estimate lies in -16 ... 19,
+  // one step further in -17 ... 18: all exact powers.
   std::uint64_t bits;
   std::memcpy(&bits, &magnitude, sizeof bits);
   const int e2 = static_cast<int>(bits >> 52) - 1023;
@@ -223,31 +223,35 @@ char* edit_e124(char* out, double value) {
 
   // X = magnitude * 10^(3 - estimate) lies in [1000, 100000).
   double scaled = scale_pow10(magnitude, 3 - estimate);
-  if (scaled < 999.0) return nullptr;  // the estimate was too high: never
-  double digits;
-  if (!round_clear_of_tie(scaled, digits)) return nullptr;
-  if (digits >= 10000.0) {
+  if (scaled < 1000.0) return nullptr;  // the estimate was too high: never
+  std::uint32_t digits;
+  if (!round_unless_tie(scaled, digits)) return nullptr;
+  if (digits >= 10000) {
     // p = estimate + 1, or X rounds up from 9999.5 ... 10000; either way
     // the next power gives the digits, X/10 in [999.95, 10000).
     ++estimate;
     scaled = scale_pow10(magnitude, 3 - estimate);
-    if (scaled > 10000.0) return nullptr;  // the estimate was too low: never
-    if (!round_clear_of_tie(scaled, digits)) return nullptr;
-    if (digits >= 10000.0) {  // rounding carried: 0.1000 of the next power
-      digits = 1000.0;
-      ++estimate;
-    }
+    if (!round_unless_tie(scaled, digits)) return nullptr;
+    // A second carry would need magnitude >= 9.9995 * 10^p while
+    // 2^e2 < 10^p <= magnitude < 2^(e2+1) (p = estimate + 1): impossible.
+    // Should it ever come, the general editor decides.
+    if (digits >= 10000) return nullptr;
   }
-  const int k = estimate + 1;  // -14 ... 21: the letter E is always there
+  assert(digits >= 1000 && digits <= 9999);
+  const int k = estimate + 1;  // -14 ... 21: always "E" and two digits
+  const unsigned k_magnitude = static_cast<unsigned>(k < 0 ? -k : k);
 
-  const unsigned four = static_cast<unsigned>(digits);
-  assert(four >= 1000 && four <= 9999);
-  char* p = e_prefix(out, 3 - (negative ? 1 : 0), negative);
-  p[0] = static_cast<char>('0' + four / 1000);
-  p[1] = static_cast<char>('0' + four / 100 % 10);
-  p[2] = static_cast<char>('0' + four / 10 % 10);
-  p[3] = static_cast<char>('0' + four % 10);
-  return exponent_part(p + 4, k);
+  // "  0.dddd" or " -0.dddd", then "E+kk".
+  std::memcpy(out, negative ? " -0." : "  0.", 4);
+  out[4] = static_cast<char>('0' + digits / 1000);
+  out[5] = static_cast<char>('0' + digits / 100 % 10);
+  out[6] = static_cast<char>('0' + digits / 10 % 10);
+  out[7] = static_cast<char>('0' + digits % 10);
+  out[8] = 'E';
+  out[9] = k < 0 ? '-' : '+';
+  out[10] = static_cast<char>('0' + k_magnitude / 10);
+  out[11] = static_cast<char>('0' + k_magnitude % 10);
+  return out + 12;
 }
 
 }  // namespace
@@ -330,9 +334,11 @@ namespace {
 
 bool is_delimiter(char c) { return c == '\'' || c == '"' || c == '\x02'; }
 
+}  // namespace
+
 // Recursive descent over the format text. Lengths of one pass are counted
 // saturating just above the limit, so no product can overflow.
-class Parser {
+class Format::Parser {
  public:
   Parser(const char* text, std::vector<Format::Node>& nodes,
          std::string& literals)
@@ -456,10 +462,14 @@ class Parser {
       ++p_;
     }
     ++p_;  // the closing delimiter
+    // Every literal is written at least once in a pass, so a format whose
+    // literals hold more than kMaxRecordLength characters is refused; that
+    // keeps offsets and lengths within 32 bits.
+    if (literals_.size() > Format::kMaxRecordLength) return false;
     length = literals_.size() - offset;
-    nodes_.push_back(
-        Format::Node{Format::Node::kLiteral, 0, 0, offset, length, {}});
-    length = capped(length);
+    nodes_.push_back(Format::Node{Format::Node::kLiteral, 0, 0,
+                                  static_cast<std::uint32_t>(offset),
+                                  static_cast<std::uint32_t>(length), {}});
     return true;
   }
 
@@ -468,8 +478,6 @@ class Parser {
   std::string& literals_;
   bool has_data_ = false;
 };
-
-}  // namespace
 
 bool Format::parse(const char* text) {
   assert(text != nullptr);
@@ -500,46 +508,67 @@ void Format::rewind() {
 }
 
 bool Format::advance_to_data(char*& end) {
-  while (pc_ < nodes_.size()) {
-    const Node& node = nodes_[pc_];
+  // The walk works on local copies: every character it stores may alias
+  // the members, which would otherwise be reloaded after each one.
+  const Node* const nodes = nodes_.data();
+  const std::size_t count = nodes_.size();
+  const char* const literals = literals_.data();
+  std::size_t pc = pc_;
+  int depth = depth_;
+  char* out = end;
+  bool at_data = false;
+  while (pc < count) {
+    const Node& node = nodes[pc];
+    if (node.kind == Node::kData) {
+      at_data = true;
+      break;
+    }
     switch (node.kind) {
-      case Node::kData:
-        return true;
       case Node::kLiteral:
-        std::memcpy(end, literals_.data() + node.offset, node.length);
-        end += node.length;
-        ++pc_;
+        // Literals are short (the record's is one comma): a plain loop.
+        for (std::uint32_t i = 0; i < node.length; ++i) {
+          out[i] = literals[node.offset + i];
+        }
+        out += node.length;
+        ++pc;
         break;
       case Node::kOpen:
-        assert(depth_ < kMaxDepth);
-        group_left_[depth_++] = node.repeat;
-        ++pc_;
+        assert(depth < kMaxDepth);
+        group_left_[depth++] = node.repeat;
+        ++pc;
         break;
       case Node::kClose:
-        assert(depth_ > 0);
-        if (--group_left_[depth_ - 1] > 0) {
-          pc_ = static_cast<std::size_t>(node.link) + 1;
+        assert(depth > 0);
+        if (--group_left_[depth - 1] > 0) {
+          pc = static_cast<std::size_t>(node.link) + 1;
         } else {
-          --depth_;
-          ++pc_;
+          --depth;
+          ++pc;
         }
         break;
+      case Node::kData:
+        break;  // handled above
     }
   }
-  return false;
+  pc_ = pc;
+  depth_ = depth;
+  end = out;
+  return at_data;
 }
 
-bool Format::next_item(char*& end, EditItem& item, bool& new_record) {
-  new_record = false;
-  if (!has_data_item_) return false;
-  if (!advance_to_data(end)) {
-    // The end of the format: it starts again, in a new record. Every item
-    // lies inside groups of repeat >= 1, so the first pass finds one.
-    rewind();
-    new_record = true;
-    const bool found = advance_to_data(end);
-    assert(found);
-    static_cast<void>(found);
+bool Format::at_data() const {
+  return pc_ < nodes_.size() && nodes_[pc_].kind == Node::kData;
+}
+
+Format::Step Format::next_item(char*& end, EditItem& item) {
+  if (!at_data()) {
+    if (!has_data_item_) return Step::kNoItem;
+    if (!advance_to_data(end)) {
+      // The end of the format: it starts again, in a new record. Every
+      // item lies inside groups of repeat >= 1, so the next pass meets one.
+      rewind();
+      return Step::kEndOfRecord;
+    }
   }
   const Node& node = nodes_[pc_];
   item = node.item;
@@ -547,9 +576,11 @@ bool Format::next_item(char*& end, EditItem& item, bool& new_record) {
     data_done_ = 0;
     ++pc_;
   }
-  return true;
+  return Step::kItem;
 }
 
-void Format::finish(char*& end) { advance_to_data(end); }
+void Format::finish(char*& end) {
+  if (!at_data()) advance_to_data(end);
+}
 
 }  // namespace textio::fmt

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -97,14 +98,22 @@ class Format {
   // Starts a statement at the beginning of the format (parse() does too).
   void rewind();
 
+  // What next_item() met.
+  enum class Step {
+    kItem,         // a data edit item, returned in `item`
+    kEndOfRecord,  // the end of the format, before any further data item
+    kNoItem,       // nothing: the format holds no data edit item at all
+  };
+
   // Works through the format up to its next data edit item, appending every
-  // literal met on the way at `end` (advancing it), and returns that item.
-  // When the end of the format is reached first, the format starts again
-  // from its beginning and `new_record` is set: the caller ends the current
-  // record (which already holds the literals appended before the end) and
-  // starts a new one before it edits the item. Returns false, appending
-  // nothing, when the format has no data edit item at all.
-  bool next_item(char*& end, EditItem& item, bool& new_record);
+  // literal met on the way at `end` (advancing it), and returns kItem with
+  // that item. When the end of the format comes first, it returns
+  // kEndOfRecord: the literals appended so far belong to the current
+  // record, which the caller ends; the walk then stands at the beginning of
+  // the format again, and the next call (which gives kItem) writes into the
+  // new record. Returns kNoItem, appending nothing, when the format has no
+  // data edit item at all.
+  Step next_item(char*& end, EditItem& item);
 
   // Works through the rest of the format at the end of the statement:
   // appends the literals up to the end of the format or up to the next data
@@ -112,14 +121,21 @@ class Format {
   void finish(char*& end);
 
  private:
+  // 32 bytes: one pass is at most kMaxRecordLength characters, so every
+  // literal offset and length fits in 32 bits.
   struct Node {
     enum Kind { kLiteral, kData, kOpen, kClose } kind;
-    int repeat;          // kData, kOpen: the repeat count
-    int link;            // kOpen: index of its kClose; kClose: of its kOpen
-    std::size_t offset;  // kLiteral: where its text starts in literals_
-    std::size_t length;  // kLiteral: its length
-    EditItem item;       // kData
+    int repeat;            // kData, kOpen: the repeat count
+    int link;              // kOpen: index of its kClose; kClose: of its kOpen
+    std::uint32_t offset;  // kLiteral: where its text starts in literals_
+    std::uint32_t length;  // kLiteral: its length
+    EditItem item;         // kData
   };
+
+  class Parser;  // the recursive descent of parse(), in fmt.cc
+
+  // True when the walk stands at a data item.
+  bool at_data() const;
 
   // Appends literals at `end` until the walk stands at a data item (true)
   // or at the end of the format (false).

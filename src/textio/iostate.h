@@ -2,6 +2,8 @@
 // fatal report and for the guard against a statement inside another.
 #pragma once
 
+#include <csignal>
+
 namespace textio {
 
 // The four words of the "lately" line are fixed for this system except the
@@ -19,6 +21,10 @@ struct IoState {
 };
 
 IoState& io_state();
+
+// Set by the interrupt and termination handlers (1 interrupt, 2
+// termination); acted on by sig_poll().
+extern volatile std::sig_atomic_t stop_request;
 
 // The text "list io" of length 7, recorded as the format of every
 // list-directed statement.

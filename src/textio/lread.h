@@ -8,6 +8,8 @@
 // Failures end the run through f__fatal with the system's codes.
 #pragma once
 
+#include <string>
+
 #include "stream.h"
 #include "textio.h"
 
@@ -30,9 +32,33 @@ class ListReader {
   void finish();
 
  private:
-  // Private state (repeat count, slash flag, current value) is the
-  // implementation's; see lread.cc.
+  // What the current value is. kNone: a new value must be read.
+  enum class Kind { kNone, kNull, kNumber, kText };
+
+  // The next character of the statement; a read error ends the run.
+  int next();
+  // Reads one value for a number variable, beginning with `first`.
+  void read_number(int first, bool integer_target);
+  // Reads one value for a text variable, beginning with `first`. Returns
+  // false when end of input came inside quotes (nothing is stored).
+  bool read_text(int first);
+  // The text rules' pieces: a quoted text opened by `quote` (false at end
+  // of input inside it), and an undelimited text from `first` on.
+  bool read_quoted(int quote);
+  void read_undelimited(int first);
+  // Appends one character to the text value; memory failures end the run.
+  void append(char c);
+  // Consumes a comma after a value on its last use (blanks skipped first).
+  void skip_separator();
+  // Stores the current value into the variable at `target`.
+  void store(integer type, char* target, ftnlen length) const;
+
   InStream* in_ = nullptr;
+  integer repeat_ = 0;  // uses of the current value left, the current one included
+  bool slash_ = false;  // a slash ended the statement's values
+  Kind kind_ = Kind::kNone;
+  double number_ = 0.0;  // the value when kind_ is kNumber
+  std::string text_;     // the value when kind_ is kText
 };
 
 }  // namespace textio

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,25 @@ int open_file(const char* name, OpenMode mode, int* error) {
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) *error = errno;
   return fd;
+}
+
+int wait_ready(int fd, bool for_writing, const volatile std::sig_atomic_t* stop_flag) {
+  sigset_t stop_signals, previous;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &stop_signals, &previous);
+  int result = 0;
+  if (stop_flag != nullptr && *stop_flag != 0) {
+    result = EINTR;
+  } else {
+    struct pollfd watch = {fd, static_cast<short>(for_writing ? POLLOUT : POLLIN), 0};
+    // ppoll lets the signals in only while it waits, so one that comes
+    // after the test of the flag still ends the wait.
+    if (::ppoll(&watch, 1, nullptr, &previous) < 0) result = errno;
+  }
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  return result;
 }
 
 long read_some(int fd, char* buffer, std::size_t size, int* error) {

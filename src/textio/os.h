@@ -6,6 +6,7 @@
 // from a signal handler.
 #pragma once
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,6 +23,14 @@ int open_file(const char* name, OpenMode mode, int* error);
 // with the error number in *error. An interrupted call returns -1 with
 // EINTR in *error; the caller decides whether to retry.
 long read_some(int fd, char* buffer, std::size_t size, int* error);
+
+// Waits until `fd` can be read (or written, `for_writing`) without
+// blocking, with the interrupt and termination signals let through only
+// while it waits: a request recorded in `*stop_flag` before the wait or
+// during it makes it return EINTR, never a wait that misses the signal.
+// A null `stop_flag` (the exit sequence is under way) waits regardless.
+// Returns 0, EINTR, or another error number.
+int wait_ready(int fd, bool for_writing, const volatile std::sig_atomic_t* stop_flag);
 
 // Writes up to `size` bytes once. Returns the count, or -1 with the error
 // number in *error (EINTR when a signal interrupted it before any byte).

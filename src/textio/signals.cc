@@ -17,10 +17,11 @@
 #include "units.h"
 
 namespace textio {
+
+volatile std::sig_atomic_t stop_request = 0;
+
 namespace {
 
-// 0: nothing recorded; else the message of the recorded request.
-volatile std::sig_atomic_t stop_request = 0;
 enum : int { kNoRequest = 0, kInterrupt = 1, kKilled = 2 };
 
 void write_message(const char* text) { os::write_all(2, text, std::strlen(text)); }

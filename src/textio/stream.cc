@@ -3,10 +3,20 @@
 
 #include <cstring>
 
+#include "iostate.h"
 #include "os.h"
 #include "textio.h"
 
 namespace textio {
+namespace {
+
+// The request a blocking wait must give way to; none once the exit
+// sequence runs, which finishes its writes whatever comes.
+const volatile std::sig_atomic_t* stop_flag() {
+  return io_state().exiting ? nullptr : &stop_request;
+}
+
+}  // namespace
 
 void InStream::attach_fd(int fd) {
   fd_ = fd;
@@ -30,8 +40,8 @@ void InStream::attach_text(const char* data, std::size_t size) {
 bool InStream::refill() {
   if (fd_ < 0) return false;
   for (;;) {
-    int err = 0;
-    long got = os::read_some(fd_, own_, kBufferSize, &err);
+    int err = os::wait_ready(fd_, false, stop_flag());
+    long got = err == 0 ? os::read_some(fd_, own_, kBufferSize, &err) : -1;
     if (got > 0) {
       data_ = own_;
       pos_ = 0;
@@ -87,8 +97,8 @@ void OutStream::detach() { attach(-1); }
 
 int OutStream::drain(const char* data, std::size_t size, bool buffered) {
   while (size > 0) {
-    int err = 0;
-    long put = os::write_some(fd_, data, size, &err);
+    int err = os::wait_ready(fd_, true, stop_flag());
+    long put = err == 0 ? os::write_some(fd_, data, size, &err) : -1;
     if (put < 0 && os::is_interrupted(err)) {
       sig_poll();
       continue;

@@ -11,6 +11,12 @@ namespace textio {
 
 const char kListIo[] = "list io";
 
+namespace {
+FatalHook fatal_hook = nullptr;
+}
+
+void set_fatal_hook(FatalHook hook) { fatal_hook = hook; }
+
 IoState& io_state() {
   static IoState state;
   return state;
@@ -106,6 +112,10 @@ using textio::io_state;
 
 void f__fatal(int code, const char* context) {
   textio::IoState& state = io_state();
+  if (textio::fatal_hook != nullptr) {
+    state.in_statement = false;
+    textio::fatal_hook(code, context);
+  }
   textio::put_first_line(code, context);
   if (state.reporting) {
     // A second fatal error while the first report's files were being

@@ -39,6 +39,12 @@ void begin_statement(int unit, bool transfer, bool reading);
 // Ends the statement begun last.
 void end_statement();
 
+// For test builds only (the fuzz target): when set, f__fatal calls it with
+// the code and context instead of reporting and aborting. The hook must not
+// return (it throws or jumps). The program never sets it.
+using FatalHook = void (*)(int code, const char* context);
+void set_fatal_hook(FatalHook hook);
+
 // The message of one of the system's own codes (100 ... 132), or nullptr.
 const char* system_message(int code);
 

@@ -174,6 +174,27 @@ TEST(Signals, TerminationWhileRecordsAreWrittenLeavesWholeRecords) {
   EXPECT_EQ(drained.back(), '\n');
 }
 
+TEST(Signals, AbortAndFloatingPointSignalsFromElsewhere) {
+  struct Row {
+    int signal_number;
+    const char* message;
+  } rows[] = {
+      {SIGABRT, "IOT Trap\n"},
+      {SIGFPE, "Floating Exception\n"},
+  };
+  for (const Row& row : rows) {
+    TempDir dir;
+    ProcessOptions options;
+    options.keep_stdin_open = true;
+    options.trigger = "Enter Random Number (1-999)\n";
+    int signal_number = row.signal_number;
+    options.action = [signal_number](pid_t pid) { kill(pid, signal_number); };
+    ProcessResult run = e2e::run_seedacc("", dir.path(), options);
+    EXPECT_EQ(run.err, row.message);
+    expect_aborted(run);
+  }
+}
+
 TEST(Endings, NormalRunIsSilent) {
   TempDir dir;
   ProcessResult run = e2e::run_seedacc("7\n0\nout.csv\n", dir.path());

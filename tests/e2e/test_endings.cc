@@ -107,28 +107,29 @@ TEST(FatalReport, FullDiskIsReportedNotPassedOffAsSuccess) {
   expect_aborted(run);
 }
 
-TEST(Signals, InterruptWhileTheSeedIsAwaited) {
-  TempDir dir;
-  ProcessOptions options;
-  options.keep_stdin_open = true;
-  options.trigger = "Enter Random Number (1-999)\n";
-  options.action = [](pid_t pid) { kill(pid, SIGINT); };
-  ProcessResult run = e2e::run_seedacc("", dir.path(), options);
-  EXPECT_EQ(run.err, "Interrupt\n");
-  EXPECT_TRUE(run.exited);
-  EXPECT_EQ(run.status, 1);
-}
-
-TEST(Signals, TerminationWhileTheFileNameIsAwaited) {
-  TempDir dir;
-  ProcessOptions options;
-  options.keep_stdin_open = true;
-  options.trigger = "Enter a Seed Acceleration for OUTPUT\n";
-  options.action = [](pid_t pid) { kill(pid, SIGTERM); };
-  ProcessResult run = e2e::run_seedacc("7\n0\n", dir.path(), options);
-  EXPECT_EQ(run.err, "Killed\n");
-  EXPECT_TRUE(run.exited);
-  EXPECT_EQ(run.status, 1);
+TEST(Signals, StopRequestsWhileAnAnswerIsAwaited) {
+  struct Row {
+    int signal_number;
+    const char* answers;  // given before the prompt the signal waits for
+    const char* prompt;
+    const char* message;
+  } rows[] = {
+      {SIGINT, "", "Enter Random Number (1-999)\n", "Interrupt\n"},
+      {SIGTERM, "7\n0\n", "Enter a Seed Acceleration for OUTPUT\n", "Killed\n"},
+  };
+  for (const Row& row : rows) {
+    TempDir dir;
+    ProcessOptions options;
+    options.keep_stdin_open = true;
+    options.trigger = row.prompt;
+    int signal_number = row.signal_number;
+    options.action = [signal_number](pid_t pid) { kill(pid, signal_number); };
+    ProcessResult run = e2e::run_seedacc(row.answers, dir.path(), options);
+    EXPECT_EQ(run.err, row.message);
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));  // no file before the name
+  }
 }
 
 TEST(Signals, AnIgnoredInterruptStaysIgnored) {

@@ -25,8 +25,8 @@ namespace {
 // about 1.8e308, 309 digits.
 constexpr int kMaxIntegerDigits = 309;
 
-char* fill(char* out, int count, char c) {
-  std::memset(out, c, static_cast<std::size_t>(count));
+char* fill(char* out, int count, char fill_char) {
+  std::memset(out, fill_char, static_cast<std::size_t>(count));
   return out + count;
 }
 
@@ -47,7 +47,9 @@ char* fixed_text(char* text, char* text_limit, double magnitude, int d) {
   return end;
 }
 
-// F steps 3 to 6 for the text [text, text_end) of the magnitude.
+// Places the text [text, text_end) of the magnitude in the w characters at
+// `out`: the minus sign when due, right-justified; one character too many
+// drops a leading 0; anything longer is w asterisks.
 char* place_fixed(char* out, bool negative, const char* text,
                   const char* text_end, int w) {
   bool minus = false;
@@ -60,10 +62,10 @@ char* place_fixed(char* out, bool negative, const char* text,
     }
   }
   const int text_length = static_cast<int>(text_end - text);
-  const int n = text_length + (minus ? 1 : 0);
-  if (n <= w) {
-    out = fill(out, w - n, ' ');
-  } else if (n == w + 1 && text[0] == '0') {
+  const int needed = text_length + (minus ? 1 : 0);
+  if (needed <= w) {
+    out = fill(out, w - needed, ' ');
+  } else if (needed == w + 1 && text[0] == '0') {
     ++text;  // F4.2 of -0.5: "-.50"
   } else {
     return asterisks(out, w);
@@ -76,13 +78,14 @@ char* place_fixed(char* out, bool negative, const char* text,
 
 // --- General E ------------------------------------------------------------
 
-// Appends the exponent part for k: "E+kk" for |k| <= 99, else the sign and
-// three digits. |k| never exceeds 309 for a double.
-char* exponent_part(char* out, int k) {
-  assert(k > -1000 && k < 1000);
-  const int magnitude = k < 0 ? -k : k;
+// Appends the exponent part for the field's exponent k: "E+kk" for
+// |k| <= 99, else the sign and three digits. For a double k lies in
+// -323 ... 309.
+char* exponent_part(char* out, int exponent) {
+  assert(exponent > -1000 && exponent < 1000);
+  const int magnitude = exponent < 0 ? -exponent : exponent;
   if (magnitude <= 99) *out++ = 'E';
-  *out++ = k < 0 ? '-' : '+';
+  *out++ = exponent < 0 ? '-' : '+';
   if (magnitude >= 100) *out++ = static_cast<char>('0' + magnitude / 100);
   *out++ = static_cast<char>('0' + magnitude / 10 % 10);
   *out++ = static_cast<char>('0' + magnitude % 10);
@@ -95,15 +98,16 @@ char* nonfinite_e(char* out, double value, int w) {
   const bool is_nan = std::isnan(value);
   const char* text = is_nan ? "NAN" : "INF";
   const bool minus = !is_nan && value < 0;
-  const int n = 3 + (minus ? 1 : 0);
-  if (n > w) return asterisks(out, w);
-  out = fill(out, w - n, ' ');
+  const int needed = 3 + (minus ? 1 : 0);
+  if (needed > w) return asterisks(out, w);
+  out = fill(out, w - needed, ' ');
   if (minus) *out++ = '-';
   std::memcpy(out, text, 3);
   return out + 3;
 }
 
-// E step 2: the leading blanks, the sign and the 0 for room r >= 0.
+// The start of an E field with `room` >= 0 characters to spare: room - 1
+// blanks and a 0 before the point when there is room, neither without.
 char* e_prefix(char* out, int room, bool minus) {
   if (room > 0) out = fill(out, room - 1, ' ');
   if (minus) *out++ = '-';
@@ -155,18 +159,18 @@ char* edit_f82(char* out, double value) {
 
   // Eight blanks, then the text written from the right over them.
   std::memcpy(out, "        ", kWidth);
-  char* p = out + kWidth;
+  char* cursor = out + kWidth;
   std::uint32_t rest = static_cast<std::uint32_t>(cents);
-  *--p = static_cast<char>('0' + rest % 10);
+  *--cursor = static_cast<char>('0' + rest % 10);
   rest /= 10;
-  *--p = static_cast<char>('0' + rest % 10);
+  *--cursor = static_cast<char>('0' + rest % 10);
   rest /= 10;
-  *--p = '.';
+  *--cursor = '.';
   do {
-    *--p = static_cast<char>('0' + rest % 10);
+    *--cursor = static_cast<char>('0' + rest % 10);
     rest /= 10;
   } while (rest != 0);
-  if (minus) *--p = '-';
+  if (minus) *--cursor = '-';
   return out + kWidth;
 }
 
@@ -238,8 +242,9 @@ char* edit_e124(char* out, double value) {
     if (digits >= 10000) return nullptr;
   }
   assert(digits >= 1000 && digits <= 9999);
-  const int k = estimate + 1;  // -14 ... 21: always "E" and two digits
-  const unsigned k_magnitude = static_cast<unsigned>(k < 0 ? -k : k);
+  const int exponent = estimate + 1;  // -14 ... 21: always "E" and two digits
+  const unsigned exponent_magnitude =
+      static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
 
   // "  0.dddd" or " -0.dddd", then "E+kk".
   std::memcpy(out, negative ? " -0." : "  0.", 4);
@@ -248,9 +253,9 @@ char* edit_e124(char* out, double value) {
   out[6] = static_cast<char>('0' + digits / 10 % 10);
   out[7] = static_cast<char>('0' + digits % 10);
   out[8] = 'E';
-  out[9] = k < 0 ? '-' : '+';
-  out[10] = static_cast<char>('0' + k_magnitude / 10);
-  out[11] = static_cast<char>('0' + k_magnitude % 10);
+  out[9] = exponent < 0 ? '-' : '+';
+  out[10] = static_cast<char>('0' + exponent_magnitude / 10);
+  out[11] = static_cast<char>('0' + exponent_magnitude % 10);
   return out + 12;
 }
 
@@ -279,34 +284,36 @@ char* edit_e_general(char* out, double value, int w, int d) {
   const int room = w - (d + 5) - (negative ? 1 : 0);
   if (room < 0) return asterisks(out, w);
 
-  char* p = e_prefix(out, room, negative);
+  char* cursor = e_prefix(out, room, negative);
   if (magnitude == 0) {
-    p = fill(p, d, '0');
-    return exponent_part(p, 0);
+    cursor = fill(cursor, d, '0');
+    return exponent_part(cursor, 0);
   }
   // "D.ddd...e-XXX": one digit, the point, d - 1 <= kMaxWidth digits, the
   // letter, the sign and at most three exponent digits.
   char text[1 + 1 + kMaxWidth + 5];
-  const std::to_chars_result result = std::to_chars(
-      text, text + sizeof text, magnitude, std::chars_format::scientific,
-      d - 1);
+  const std::to_chars_result result =
+      std::to_chars(text, text + sizeof text, magnitude,
+                    std::chars_format::scientific, d - 1);
   assert(result.ec == std::errc());
-  *p++ = text[0];
+  *cursor++ = text[0];
   const char* after = text + 1;
   if (d > 1) {
     assert(*after == '.');
-    std::memcpy(p, after + 1, static_cast<std::size_t>(d - 1));
-    p += d - 1;
+    std::memcpy(cursor, after + 1, static_cast<std::size_t>(d - 1));
+    cursor += d - 1;
     after += d;
   }
   assert(*after == 'e');
+  // The conversion's exponent p; the field's is p + 1.
   const bool exponent_negative = after[1] == '-';
-  int exponent = 0;
+  int conversion_exponent = 0;
   for (const char* q = after + 2; q != result.ptr; ++q) {
-    exponent = exponent * 10 + (*q - '0');
+    conversion_exponent = conversion_exponent * 10 + (*q - '0');
   }
-  const int k = (exponent_negative ? -exponent : exponent) + 1;
-  return exponent_part(p, k);
+  const int field_exponent =
+      (exponent_negative ? -conversion_exponent : conversion_exponent) + 1;
+  return exponent_part(cursor, field_exponent);
 }
 
 }  // namespace detail
@@ -328,11 +335,13 @@ char* edit(char* out, double value, const EditItem& item) {
                                    : edit_e(out, value, item.w, item.d);
 }
 
-// --- The format reader --------------------------------------------------------
+// --- The format reader ------------------------------------------------------
 
 namespace {
 
-bool is_delimiter(char c) { return c == '\'' || c == '"' || c == '\x02'; }
+bool is_delimiter(char candidate) {
+  return candidate == '\'' || candidate == '"' || candidate == '\x02';
+}
 
 }  // namespace
 
@@ -342,41 +351,43 @@ class Format::Parser {
  public:
   Parser(const char* text, std::vector<Format::Node>& nodes,
          std::string& literals)
-      : p_(text), nodes_(nodes), literals_(literals) {}
+      : cursor_(text), nodes_(nodes), literals_(literals) {}
 
   // The whole text; `pass_length` receives the length of one pass.
   bool parse(std::size_t& pass_length, bool& has_data) {
     skip_blanks();
-    if (*p_ != '(') return false;
-    ++p_;
+    if (*cursor_ != '(') return false;
+    ++cursor_;
     if (!list(0, pass_length)) return false;
     skip_blanks();
-    if (*p_ != ')') return false;
-    ++p_;
+    if (*cursor_ != ')') return false;
+    ++cursor_;
     skip_blanks();
     has_data = has_data_;
-    return *p_ == '\0';
+    return *cursor_ == '\0';
   }
 
  private:
   static constexpr std::size_t kOver = Format::kMaxRecordLength + 1;
 
-  static std::size_t capped(std::size_t n) { return n > kOver ? kOver : n; }
+  static std::size_t capped(std::size_t count) {
+    return count > kOver ? kOver : count;
+  }
 
   void skip_blanks() {
-    while (*p_ == ' ') ++p_;
+    while (*cursor_ == ' ') ++cursor_;
   }
 
   // A number of digits (blanks between them ignored) into `value`, capped
   // just above `limit`; false when there is no digit.
   bool number(int limit, int& value) {
     skip_blanks();
-    if (*p_ < '0' || *p_ > '9') return false;
+    if (*cursor_ < '0' || *cursor_ > '9') return false;
     value = 0;
-    while (*p_ >= '0' && *p_ <= '9') {
-      value = value * 10 + (*p_ - '0');
+    while (*cursor_ >= '0' && *cursor_ <= '9') {
+      value = value * 10 + (*cursor_ - '0');
       if (value > limit) value = limit + 1;  // stays below INT_MAX / 10
-      ++p_;
+      ++cursor_;
       skip_blanks();
     }
     return true;
@@ -386,52 +397,52 @@ class Format::Parser {
   bool list(int depth, std::size_t& length) {
     length = 0;
     skip_blanks();
-    if (*p_ == ')') return true;  // an empty list
+    if (*cursor_ == ')') return true;  // an empty list
     for (;;) {
       std::size_t item_length = 0;
       if (!item(depth, item_length)) return false;
       length = capped(length + item_length);
       skip_blanks();
-      if (*p_ != ',') return true;
-      ++p_;
+      if (*cursor_ != ',') return true;
+      ++cursor_;
     }
   }
 
   bool item(int depth, std::size_t& length) {
     skip_blanks();
-    if (is_delimiter(*p_)) return literal(length);
+    if (is_delimiter(*cursor_)) return literal(length);
     int repeat = 1;
-    if (*p_ >= '0' && *p_ <= '9') {
+    if (*cursor_ >= '0' && *cursor_ <= '9') {
       number(Format::kMaxRepeat, repeat);
       if (repeat < 1 || repeat > Format::kMaxRepeat) return false;
       skip_blanks();
     }
-    const char c = *p_;
-    if (c == '(') {
+    const char next = *cursor_;
+    if (next == '(') {
       if (depth + 1 > Format::kMaxDepth) return false;
-      ++p_;
+      ++cursor_;
       const std::size_t open = nodes_.size();
       nodes_.push_back(Format::Node{Format::Node::kOpen, repeat, 0, 0, 0, {}});
       std::size_t inner = 0;
       if (!list(depth + 1, inner)) return false;
       skip_blanks();
-      if (*p_ != ')') return false;
-      ++p_;
+      if (*cursor_ != ')') return false;
+      ++cursor_;
       const std::size_t close = nodes_.size();
-      nodes_.push_back(Format::Node{Format::Node::kClose, 0,
-                                    static_cast<int>(open), 0, 0, {}});
+      nodes_.push_back(Format::Node{
+          Format::Node::kClose, 0, static_cast<int>(open), 0, 0, {}});
       nodes_[open].link = static_cast<int>(close);
       length = capped(inner * static_cast<std::size_t>(repeat));
       return true;
     }
-    if (c == 'F' || c == 'f' || c == 'E' || c == 'e') {
-      const bool is_e = c == 'E' || c == 'e';
-      ++p_;
+    if (next == 'F' || next == 'f' || next == 'E' || next == 'e') {
+      const bool is_e = next == 'E' || next == 'e';
+      ++cursor_;
       int w = 0, d = 0;
       if (!number(kMaxWidth, w)) return false;
       skip_blanks();
-      if (*p_ != '.') return false;
-      ++p_;
+      if (*cursor_ != '.') return false;
+      ++cursor_;
       if (!number(kMaxWidth, d)) return false;
       if (w < 1 || w > kMaxWidth || d > kMaxWidth || (is_e && d < 1)) {
         return false;
@@ -449,31 +460,34 @@ class Format::Parser {
 
   // A literal from its opening delimiter; a doubled delimiter is one.
   bool literal(std::size_t& length) {
-    const char delimiter = *p_++;
+    const char delimiter = *cursor_++;
     const std::size_t offset = literals_.size();
     for (;;) {
-      const char c = *p_;
-      if (c == '\0') return false;  // not closed
-      if (c == delimiter) {
-        if (p_[1] != delimiter) break;
-        ++p_;  // the doubled one stands for one
+      const char next = *cursor_;
+      if (next == '\0') return false;  // not closed
+      if (next == delimiter) {
+        if (cursor_[1] != delimiter) break;
+        ++cursor_;  // the doubled one stands for one
       }
-      literals_.push_back(c);
-      ++p_;
+      literals_.push_back(next);
+      ++cursor_;
     }
-    ++p_;  // the closing delimiter
+    ++cursor_;  // the closing delimiter
     // Every literal is written at least once in a pass, so a format whose
     // literals hold more than kMaxRecordLength characters is refused; that
     // keeps offsets and lengths within 32 bits.
     if (literals_.size() > Format::kMaxRecordLength) return false;
     length = literals_.size() - offset;
-    nodes_.push_back(Format::Node{Format::Node::kLiteral, 0, 0,
+    nodes_.push_back(Format::Node{Format::Node::kLiteral,
+                                  0,
+                                  0,
                                   static_cast<std::uint32_t>(offset),
-                                  static_cast<std::uint32_t>(length), {}});
+                                  static_cast<std::uint32_t>(length),
+                                  {}});
     return true;
   }
 
-  const char* p_;
+  const char* cursor_;
   std::vector<Format::Node>& nodes_;
   std::string& literals_;
   bool has_data_ = false;
@@ -488,8 +502,8 @@ bool Format::parse(const char* text) {
   std::size_t pass_length = 0;
   bool has_data = false;
   Parser parser(text, nodes_, literals_);
-  const bool ok = parser.parse(pass_length, has_data) &&
-                  pass_length <= kMaxRecordLength;
+  const bool ok =
+      parser.parse(pass_length, has_data) && pass_length <= kMaxRecordLength;
   if (!ok) {
     nodes_.clear();
     literals_.clear();

@@ -67,7 +67,6 @@ struct Mantissa {
   int kept = 0;                  // how many of `digits` are in use
   std::int64_t scale = 0;        // power of ten of the dropped positions
   bool any_digit = false;        // a digit was seen, a zero included
-  bool overlong = false;         // more than 40 significant integer digits
 };
 
 void raise_scale(Mantissa& mantissa) {
@@ -85,7 +84,6 @@ void add_integer_digit(Mantissa& mantissa, int c) {
   if (mantissa.kept < kMaxSignificant) {
     mantissa.digits[mantissa.kept++] = static_cast<char>(c);
   } else {
-    mantissa.overlong = true;
     raise_scale(mantissa);
   }
 }
@@ -102,10 +100,11 @@ void add_fraction_digit(Mantissa& mantissa, int c) {
   }
 }
 
-// The repeat count written by the digits of `mantissa` before a star.
+// The repeat count written by the digits of `mantissa` before a star. A
+// count of more than 40 significant digits is caught with every count of
+// more than 10.
 integer number_repeat_count(const Mantissa& mantissa, bool negative) {
   if (negative || !mantissa.any_digit || mantissa.kept == 0 ||
-      mantissa.overlong ||
       static_cast<std::size_t>(mantissa.kept) > kMaxRepeatDigits) {
     f__fatal(112, "bad repetition count");
   }

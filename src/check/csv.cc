@@ -1,0 +1,20 @@
+// csv.cc: the spectrum table (see csv.h).
+#include "csv.h"
+
+#include <cstdio>
+
+namespace check {
+
+std::string format_csv(const std::vector<SpectrumPoint>& points) {
+  std::string text = "frequency_hz,period_s,sa_gal,target_sa_gal,ratio\n";
+  char line[160];
+  for (const SpectrumPoint& point : points) {
+    std::snprintf(line, sizeof line, "%.7g,%.7g,%.7g,%.7g,%.7g\n",
+                  point.frequency, point.period, point.sa, point.target,
+                  point.ratio);
+    text += line;
+  }
+  return text;
+}
+
+}  // namespace check

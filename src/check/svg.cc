@@ -1,0 +1,413 @@
+// svg.cc: a picture of a checked record (see svg.h).
+#include "svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "synthesis/target_spectrum.h"
+
+namespace check {
+namespace {
+
+constexpr int kWidth = 900;
+constexpr int kHeight = 600;
+const char* const kFont = "DejaVu Sans, Arial, Helvetica, sans-serif";
+const char* const kHistoryColour = "#1f4e9a";
+const char* const kComputedColour = "#c0392b";
+const char* const kTargetColour = "#202020";
+const char* const kBandColour = "#8fd18f";
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+std::string label(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// Maps data values onto pixels, linearly or by logarithm.
+struct Axis {
+  double low;
+  double high;
+  bool logarithmic;
+  double pixel_low;   // pixel of `low`
+  double pixel_high;  // pixel of `high`
+
+  double map(double value) const {
+    double fraction;
+    if (logarithmic) {
+      if (!(value > 0.0)) return pixel_low;
+      fraction = std::log10(value / low) / std::log10(high / low);
+    } else {
+      fraction = (value - low) / (high - low);
+    }
+    return pixel_low + fraction * (pixel_high - pixel_low);
+  }
+};
+
+struct Tick {
+  double value;
+  bool labelled;
+};
+
+// 1, 2 or 5 times a power of ten, near `rough`.
+double nice_step(double rough) {
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  const double mantissa = rough / power;
+  if (mantissa <= 1.0) return power;
+  if (mantissa <= 2.0) return 2.0 * power;
+  if (mantissa <= 5.0) return 5.0 * power;
+  return 10.0 * power;
+}
+
+std::vector<Tick> linear_ticks(double low, double high, double step) {
+  std::vector<Tick> ticks;
+  const double margin = 1e-9 * step;
+  for (double k = std::ceil((low - margin) / step); k * step <= high + margin; ++k) {
+    ticks.push_back({k * step == 0.0 ? 0.0 : k * step, true});
+  }
+  return ticks;
+}
+
+// Every m * 10^d in [low, high]; those with m = 1, 2, 5 labelled.
+std::vector<Tick> log_ticks(double low, double high) {
+  std::vector<Tick> ticks;
+  const int first = static_cast<int>(std::floor(std::log10(low))) - 1;
+  const int last = static_cast<int>(std::ceil(std::log10(high))) + 1;
+  for (int decade = first; decade <= last; ++decade) {
+    for (int mantissa = 1; mantissa <= 9; ++mantissa) {
+      const double value = mantissa * std::pow(10.0, decade);
+      if (value < low * (1.0 - 1e-9) || value > high * (1.0 + 1e-9)) continue;
+      ticks.push_back({value, mantissa == 1 || mantissa == 2 || mantissa == 5});
+    }
+  }
+  return ticks;
+}
+
+// The largest 1-2-5 value not above `value` (> 0).
+double floor_125(double value) {
+  const double power = std::pow(10.0, std::floor(std::log10(value)));
+  for (const double mantissa : {5.0, 2.0, 1.0}) {
+    if (mantissa * power <= value * (1.0 + 1e-12)) return mantissa * power;
+  }
+  return power;
+}
+
+// The smallest 1-2-5 value not below `value` (> 0).
+double ceil_125(double value) {
+  const double power = std::pow(10.0, std::floor(std::log10(value)));
+  for (const double mantissa : {1.0, 2.0, 5.0}) {
+    if (mantissa * power >= value * (1.0 - 1e-12)) return mantissa * power;
+  }
+  return 10.0 * power;
+}
+
+// A plot frame: its pixel box, ticks, grid and axis titles.
+struct Frame {
+  double left, right, top, bottom;
+};
+
+class Writer {
+ public:
+  std::string text;
+
+  void line(double x1, double y1, double x2, double y2, const char* colour,
+            double width, const char* extra = "") {
+    text += "<line x1=\"" + number(x1) + "\" y1=\"" + number(y1) + "\" x2=\"" +
+            number(x2) + "\" y2=\"" + number(y2) + "\" stroke=\"" + colour +
+            "\" stroke-width=\"" + number(width) + "\"" + extra + "/>\n";
+  }
+
+  void label_at(double x, double y, const std::string& content, int size,
+                const char* anchor, const char* extra = "") {
+    text += "<text x=\"" + number(x) + "\" y=\"" + number(y) +
+            "\" font-size=\"" + std::to_string(size) + "\" text-anchor=\"" +
+            anchor + "\"" + extra + ">" + content + "</text>\n";
+  }
+
+  void polyline(const char* id, const std::vector<std::pair<double, double>>& points,
+                const char* colour, double width, const char* extra = "") {
+    text += std::string("<polyline id=\"") + id + "\" fill=\"none\" stroke=\"" +
+            colour + "\" stroke-width=\"" + number(width) +
+            "\" stroke-linejoin=\"round\"" + extra + " points=\"";
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      if (i > 0) text += i % 8 == 0 ? "\n" : " ";
+      text += number(points[i].first) + "," + number(points[i].second);
+    }
+    text += "\"/>\n";
+  }
+
+  // Grid lines, ticks and tick labels of a frame; `x_ticks` and `y_ticks`
+  // give the values, the axes place them.
+  void frame(const Frame& box, const Axis& x_axis, const std::vector<Tick>& x_ticks,
+             const Axis& y_axis, const std::vector<Tick>& y_ticks) {
+    for (const Tick& tick : x_ticks) {
+      const double x = x_axis.map(tick.value);
+      if (tick.labelled) line(x, box.top, x, box.bottom, "#d8d8d8", 1);
+      line(x, box.bottom, x, box.bottom + (tick.labelled ? 6 : 3), "#000000", 1);
+      if (tick.labelled) label_at(x, box.bottom + 19, label(tick.value), 12, "middle");
+    }
+    for (const Tick& tick : y_ticks) {
+      const double y = y_axis.map(tick.value);
+      if (tick.labelled) line(box.left, y, box.right, y, "#d8d8d8", 1);
+      line(box.left - (tick.labelled ? 6 : 3), y, box.left, y, "#000000", 1);
+      if (tick.labelled) label_at(box.left - 9, y + 4, label(tick.value), 12, "end");
+    }
+  }
+
+  void border(const Frame& box) {
+    text += "<rect x=\"" + number(box.left) + "\" y=\"" + number(box.top) +
+            "\" width=\"" + number(box.right - box.left) + "\" height=\"" +
+            number(box.bottom - box.top) +
+            "\" fill=\"none\" stroke=\"#000000\" stroke-width=\"1\"/>\n";
+  }
+
+  void axis_titles(const Frame& box, const std::string& x_title,
+                   const std::string& y_title) {
+    label_at(0.5 * (box.left + box.right), box.bottom + 38, x_title, 13, "middle");
+    const double middle = 0.5 * (box.top + box.bottom);
+    text += "<text x=\"0\" y=\"0\" font-size=\"13\" text-anchor=\"middle\" "
+            "transform=\"translate(" + number(box.left - 58) + "," + number(middle) +
+            ") rotate(-90)\">" + y_title + "</text>\n";
+  }
+
+  void clip(const char* id, const Frame& box) {
+    text += std::string("<clipPath id=\"") + id + "\"><rect x=\"" +
+            number(box.left) + "\" y=\"" + number(box.top) + "\" width=\"" +
+            number(box.right - box.left) + "\" height=\"" +
+            number(box.bottom - box.top) + "\"/></clipPath>\n";
+  }
+};
+
+// The history reduced to the smallest and largest sample of each pixel
+// column, in time order.
+std::vector<std::pair<double, double>> history_points(const Record& record,
+                                                      const Axis& x_axis,
+                                                      const Axis& y_axis) {
+  std::vector<std::pair<double, double>> points;
+  const std::vector<double>& acc = record.acc;
+  const double columns = std::fabs(x_axis.pixel_high - x_axis.pixel_low);
+  if (static_cast<double>(acc.size()) <= 2.0 * columns) {
+    for (std::size_t i = 0; i < acc.size(); ++i) {
+      points.emplace_back(x_axis.map(record.time_at(i)), y_axis.map(acc[i]));
+    }
+    return points;
+  }
+  std::size_t begin = 0;
+  while (begin < acc.size()) {
+    const double x = std::floor(x_axis.map(record.time_at(begin)));
+    std::size_t end = begin;
+    std::size_t lowest = begin;
+    std::size_t highest = begin;
+    while (end < acc.size() && std::floor(x_axis.map(record.time_at(end))) == x) {
+      if (acc[end] < acc[lowest]) lowest = end;
+      if (acc[end] > acc[highest]) highest = end;
+      ++end;
+    }
+    const double centre = x + 0.5;
+    const std::size_t earlier = std::min(lowest, highest);
+    const std::size_t later = std::max(lowest, highest);
+    points.emplace_back(centre, y_axis.map(acc[earlier]));
+    if (later != earlier) points.emplace_back(centre, y_axis.map(acc[later]));
+    begin = end;
+  }
+  return points;
+}
+
+bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of the valid UTF-8 sequence starting at text[pos], or 0.
+std::size_t utf8_length(const std::string& text, std::size_t pos) {
+  const auto at = [&](std::size_t i) {
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+  };
+  const unsigned char lead = at(pos);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char min_second = 0x80;
+  unsigned char max_second = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) min_second = 0xA0;  // no over-long forms
+    if (lead == 0xED) max_second = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) min_second = 0x90;
+    if (lead == 0xF4) max_second = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (at(pos + 1) < min_second || at(pos + 1) > max_second) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (!is_continuation(at(pos + i))) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string xml_escape(const std::string& text) {
+  std::string escaped;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    const std::size_t length = utf8_length(text, pos);
+    if (length == 0 || (byte < 0x20 && byte != '\t') || byte == 0x7f) {
+      escaped += '?';
+      pos += length == 0 ? 1 : length;
+      continue;
+    }
+    switch (byte) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      case '\'': escaped += "&apos;"; break;
+      default: escaped.append(text, pos, length);
+    }
+    pos += length;
+  }
+  return escaped;
+}
+
+std::string format_svg(const CheckResult& result) {
+  const Record& record = result.record;
+  const std::vector<SpectrumPoint>& points = result.spectrum;
+  Writer svg;
+  char buffer[256];
+
+  svg.text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg.text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+              std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) +
+              "\" viewBox=\"0 0 " + std::to_string(kWidth) + " " +
+              std::to_string(kHeight) + "\" font-family=\"" + kFont + "\">\n";
+  svg.text += "<title>seedacc-check: " + xml_escape(record.source) + "</title>\n";
+  svg.text += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+  svg.label_at(kWidth / 2.0, 24, xml_escape(record.source), 15, "middle",
+               " font-weight=\"bold\"");
+
+  // Top panel: the acceleration history.
+  const Frame top{90, 870, 58, 200};
+  // A silent record gets an axis of +-1 gal.
+  const double largest = std::fabs(result.motion.acceleration.value);
+  const double peak = largest > 0.0 ? largest : 1.0;
+  const double acc_step = nice_step(2.0 * peak / 6.0);
+  const double acc_limit = std::ceil(peak / acc_step) * acc_step;
+  const Axis time_axis{record.start_time, record.end_time(), false, top.left, top.right};
+  const Axis acc_axis{-acc_limit, acc_limit, false, top.bottom, top.top};
+  std::snprintf(buffer, sizeof buffer,
+                "Acceleration history: %zu samples at %g s, peak %.4g gal at %.2f s",
+                record.acc.size(), record.dt, result.motion.acceleration.value,
+                result.motion.acceleration.time);
+  svg.label_at(top.left, top.top - 9, buffer, 13, "start");
+  svg.frame(top, time_axis,
+            linear_ticks(time_axis.low, time_axis.high,
+                         nice_step((time_axis.high - time_axis.low) / 10.0)),
+            acc_axis, linear_ticks(-acc_limit, acc_limit, acc_step));
+  svg.line(top.left, acc_axis.map(0.0), top.right, acc_axis.map(0.0), "#808080", 1);
+  svg.clip("history-area", top);
+  svg.polyline("history", history_points(record, time_axis, acc_axis),
+               kHistoryColour, 0.8, " clip-path=\"url(#history-area)\"");
+  svg.border(top);
+  svg.axis_titles(top, "time (s)", "acceleration (gal)");
+
+  // Bottom panel: the spectra.
+  const Frame bottom{90, 870, 310, 545};
+  double sa_low = points.front().target * kBandLow;
+  double sa_high = points.front().target * kBandHigh;
+  double period_low = points.front().period;
+  double period_high = points.front().period;
+  for (const SpectrumPoint& point : points) {
+    sa_low = std::min(sa_low, kBandLow * point.target);
+    sa_high = std::max(sa_high, kBandHigh * point.target);
+    if (point.sa > 0.0) sa_low = std::min(sa_low, point.sa);
+    sa_high = std::max(sa_high, point.sa);
+    period_low = std::min(period_low, point.period);
+    period_high = std::max(period_high, point.period);
+  }
+  // Not more than three decades below the band, so a nearly silent record
+  // still leaves the target readable.
+  sa_low = std::max(floor_125(sa_low), floor_125(sa_high / 1e4));
+  sa_high = ceil_125(sa_high);
+  const Axis period_axis{period_low, period_high, true, bottom.left, bottom.right};
+  const Axis sa_axis{sa_low, sa_high, true, bottom.bottom, bottom.top};
+
+  // The target drawn through its corner periods as well as the grid.
+  std::vector<double> periods;
+  for (const SpectrumPoint& point : points) periods.push_back(point.period);
+  for (const double corner : {synthesis::kPer1, synthesis::kPer2}) {
+    if (corner > period_low && corner < period_high) periods.push_back(corner);
+  }
+  std::sort(periods.begin(), periods.end());
+  std::vector<std::pair<double, double>> target_line, band;
+  for (const double period : periods) {
+    const double target = synthesis::target_sa(period);
+    target_line.emplace_back(period_axis.map(period), sa_axis.map(target));
+    band.emplace_back(period_axis.map(period), sa_axis.map(kBandHigh * target));
+  }
+  for (auto period = periods.rbegin(); period != periods.rend(); ++period) {
+    const double target = synthesis::target_sa(*period);
+    band.emplace_back(period_axis.map(*period), sa_axis.map(kBandLow * target));
+  }
+  std::vector<std::pair<double, double>> computed;
+  for (auto point = points.rbegin(); point != points.rend(); ++point) {
+    computed.emplace_back(period_axis.map(point->period),
+                          sa_axis.map(std::max(point->sa, sa_low)));
+  }
+
+  std::snprintf(buffer, sizeof buffer,
+                "Response spectrum (pseudo-acceleration, damping %g %%): "
+                "<tspan font-weight=\"bold\" fill=\"%s\">%s</tspan>",
+                100.0 * result.damping,
+                result.comparison.pass ? "#1a7f37" : kComputedColour,
+                result.comparison.pass ? "PASS" : "FAIL");
+  svg.label_at(bottom.left, bottom.top - 32, buffer, 13, "start");
+  std::snprintf(buffer, sizeof buffer, "ratio %.3f to %.3f; mean %.3f over 0.1-4 s",
+                points[result.comparison.lowest].ratio,
+                points[result.comparison.highest].ratio, result.comparison.mean_ratio);
+  svg.label_at(bottom.right, bottom.top - 32, buffer, 12, "end");
+  svg.clip("spectrum-area", bottom);
+  svg.text += "<polygon id=\"band\" fill=\"" + std::string(kBandColour) +
+              "\" fill-opacity=\"0.45\" stroke=\"none\" "
+              "clip-path=\"url(#spectrum-area)\" points=\"";
+  for (std::size_t i = 0; i < band.size(); ++i) {
+    if (i > 0) svg.text += i % 8 == 0 ? "\n" : " ";
+    svg.text += number(band[i].first) + "," + number(band[i].second);
+  }
+  svg.text += "\"/>\n";
+  svg.frame(bottom, period_axis, log_ticks(period_low, period_high), sa_axis,
+            log_ticks(sa_low, sa_high));
+  svg.polyline("target-sa", target_line, kTargetColour, 1.6,
+               " stroke-dasharray=\"7,4\" clip-path=\"url(#spectrum-area)\"");
+  svg.polyline("computed-sa", computed, kComputedColour, 1.8,
+               " clip-path=\"url(#spectrum-area)\"");
+  svg.border(bottom);
+  svg.axis_titles(bottom, "period (s)", "pseudo-acceleration Sa (gal)");
+
+  // Legend: one row between the panel's title and its frame, so that it
+  // never hides a curve.
+  const double key_y = bottom.top - 12;
+  double x = bottom.left;
+  svg.line(x, key_y, x + 30, key_y, kComputedColour, 1.8);
+  std::snprintf(buffer, sizeof buffer, "computed, damping %g %%", 100.0 * result.damping);
+  svg.label_at(x + 36, key_y + 4, buffer, 12, "start");
+  x += 215;
+  svg.line(x, key_y, x + 30, key_y, kTargetColour, 1.6, " stroke-dasharray=\"7,4\"");
+  svg.label_at(x + 36, key_y + 4, "target", 12, "start");
+  x += 100;
+  svg.text += "<rect x=\"" + number(x) + "\" y=\"" + number(key_y - 6) +
+              "\" width=\"30\" height=\"12\" fill=\"" + kBandColour +
+              "\" fill-opacity=\"0.45\"/>\n";
+  svg.label_at(x + 36, key_y + 4, "target -10 % to +30 %", 12, "start");
+
+  svg.text += "</svg>\n";
+  return svg.text;
+}
+
+}  // namespace check

@@ -1,0 +1,142 @@
+// Reading record files: the layout seedacc writes, other layouts that are
+// accepted, and every fault with its line number.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "record.h"
+
+namespace {
+
+check::Record parse(const std::string& text) {
+  std::istringstream in(text);
+  return check::parse_record(in, "rec.csv");
+}
+
+// The error message for `text`, or "" when it parses.
+std::string error_of(const std::string& text) {
+  try {
+    parse(text);
+  } catch (const check::InputError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+// `count` records "t,1.0" at times i * step, printed with `decimals`; the
+// record at `skip` (if any) is left out.
+std::string times(int count, double step, int decimals, int skip = -1) {
+  std::string text = " time(sec),seed-Acc(gal)\n";
+  char line[64];
+  for (int i = 0; i < count; ++i) {
+    if (i == skip) continue;
+    std::snprintf(line, sizeof line, "%8.*f,  0.1000E+01\n", decimals, i * step);
+    text += line;
+  }
+  return text;
+}
+
+TEST(RecordLayout, ReadsTheLayoutSeedaccWrites) {
+  const check::Record record = parse(
+      " time(sec),seed-Acc(gal)\n"
+      "    0.00,  0.0000E+00\n"
+      "    0.01, -0.7407E-04\n"
+      "    0.02,  0.1234E+03\n");
+  EXPECT_TRUE(record.has_header);
+  ASSERT_EQ(record.acc.size(), 3u);
+  EXPECT_EQ(record.acc[1], -0.7407e-4);
+  EXPECT_EQ(record.acc[2], 123.4);
+  EXPECT_DOUBLE_EQ(record.dt, 0.01);
+  EXPECT_EQ(record.start_time, 0.0);
+  EXPECT_DOUBLE_EQ(record.time_resolution, 0.01);
+  EXPECT_DOUBLE_EQ(record.end_time(), 0.02);
+}
+
+TEST(RecordLayout, AcceptsNoHeaderCarriageReturnsAndBlankLines) {
+  const check::Record record = parse("\r\n1.5,2\r\n  \r\n1.75 , -3e0\r\n\n");
+  EXPECT_FALSE(record.has_header);
+  ASSERT_EQ(record.acc.size(), 2u);
+  EXPECT_EQ(record.start_time, 1.5);
+  EXPECT_EQ(record.dt, 0.25);
+  EXPECT_EQ(record.acc[1], -3.0);
+}
+
+TEST(RecordLayout, OtherStepsAndPrecisions) {
+  EXPECT_EQ(parse(times(500, 0.005, 3)).acc.size(), 500u);
+  EXPECT_DOUBLE_EQ(parse(times(500, 0.02, 2)).dt, 0.02);
+  EXPECT_DOUBLE_EQ(parse(times(16384, 0.01, 2)).dt, 0.01);
+}
+
+TEST(RecordNumbers, ExponentFormsAndResolution) {
+  double value = 0.0;
+  double unit = 0.0;
+  ASSERT_TRUE(check::parse_number(" 0.1000+101", value, unit));  // E12.4, |k| >= 100
+  EXPECT_EQ(value, 1e100);
+  ASSERT_TRUE(check::parse_number("-0.5000-120", value, unit));
+  EXPECT_EQ(value, -0.5e-120);
+  ASSERT_TRUE(check::parse_number("1.5D+02", value, unit));
+  EXPECT_EQ(value, 150.0);
+  ASSERT_TRUE(check::parse_number("  163.83 ", value, unit));
+  EXPECT_DOUBLE_EQ(unit, 0.01);
+  ASSERT_TRUE(check::parse_number("-0.7407E-04", value, unit));
+  EXPECT_DOUBLE_EQ(unit, 1e-8);
+  ASSERT_TRUE(check::parse_number("+.5", value, unit));
+  EXPECT_EQ(value, 0.5);
+  for (const char* bad : {"", " ", ".", "1e", "1.0.0", "********", "inf", "nan",
+                          "0x10", "1e999", "1,0", "1 2", "--1"}) {
+    EXPECT_FALSE(check::parse_number(bad, value, unit)) << bad;
+  }
+}
+
+struct Fault {
+  const char* name;
+  std::string text;
+  const char* expected;  // beginning of the message, line number included
+};
+
+// Named in test listings by its case, not by its bytes.
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
+
+class RecordFaults : public testing::TestWithParam<Fault> {};
+
+TEST_P(RecordFaults, NamesFileAndLine) {
+  const std::string message = error_of(GetParam().text);
+  EXPECT_EQ(message.rfind(GetParam().expected, 0), 0u) << message;
+}
+
+const std::string kHeader = " time(sec),seed-Acc(gal)\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    All, RecordFaults,
+    testing::Values(
+        Fault{"Empty", "", "rec.csv:1: the file is empty"},
+        Fault{"HeaderOnly", kHeader, "rec.csv:2: no records"},
+        Fault{"OneRecord", kHeader + "0.00,1\n", "rec.csv:3: only 1 record"},
+        Fault{"NotANumber", kHeader + "0.00,1\n0.01,abc\n", "rec.csv:3: expected two numbers"},
+        Fault{"NoComma", kHeader + "0.00 1\n0.01 2\n", "rec.csv:2: expected two numbers"},
+        Fault{"ThirdField", kHeader + "0.00,1\n0.01,2,3\n", "rec.csv:3: expected two numbers"},
+        Fault{"Asterisks", kHeader + "0.00,1\n********,2\n", "rec.csv:3: expected two numbers"},
+        Fault{"Infinity", kHeader + "0.00,inf\n0.01,1\n", "rec.csv:2: expected two numbers"},
+        Fault{"SecondHeader", kHeader + kHeader + "0.00,1\n", "rec.csv:2: expected two numbers"},
+        Fault{"Decreasing", kHeader + "0.02,1\n0.01,1\n0.00,1\n", "rec.csv:3: times do not increase"},
+        Fault{"Repeated", kHeader + "0.00,1\n0.01,1\n0.01,1\n0.02,1\n0.03,1\n",
+              "rec.csv:4: time 0.01 s breaks the equal spacing"},
+        Fault{"GapInMiddle", times(1000, 0.01, 2, 500), "rec.csv:502: time 5.01 s breaks"},
+        Fault{"GapNearEnd", times(1000, 0.01, 2, 998), "rec.csv:1000: time 9.99 s breaks"},
+        Fault{"GapNearStart", times(1000, 0.01, 2, 1), "rec.csv:3: time 0.02 s breaks"},
+        Fault{"UnevenSubsample", times(400, 0.005, 2), "rec.csv:"}),
+    [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
+
+TEST(RecordFiles, MissingFileAndDirectory) {
+  try {
+    check::read_record_file("/nonexistent/rec.csv");
+    ADD_FAILURE() << "no error";
+  } catch (const check::InputError& error) {
+    EXPECT_STREQ(error.what(), "/nonexistent/rec.csv: cannot open (No such file or directory)");
+  }
+  EXPECT_THROW(check::read_record_file("/"), check::InputError);
+}
+
+}  // namespace

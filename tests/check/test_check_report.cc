@@ -1,0 +1,203 @@
+// The comparison with the target, the verdict, and the three outputs:
+// report text, table and picture, written all or nothing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "csv.h"
+#include "output.h"
+#include "report.h"
+#include "spectrum.h"
+#include "svg.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Points on the check's grid whose ratio to the target is `ratio(i)`.
+template <typename Ratio>
+std::vector<check::SpectrumPoint> points_with(Ratio ratio) {
+  const std::vector<double> grid = check::spectrum_frequencies();
+  std::vector<double> sa(grid.size(), 1.0);
+  std::vector<check::SpectrumPoint> points = check::compare_with_target(grid, sa);
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    points[i].ratio = ratio(i);
+    points[i].sa = points[i].ratio * points[i].target;
+  }
+  return points;
+}
+
+TEST(Comparison, TargetAndRatioAtGridPoints) {
+  const std::vector<check::SpectrumPoint> points =
+      check::compare_with_target({1.0, 10.0, 50.0}, {256.0, 620.0, 760.0});
+  EXPECT_EQ(points[0].period, 1.0);
+  EXPECT_EQ(points[0].target, 512.0);
+  EXPECT_EQ(points[0].ratio, 0.5);
+  EXPECT_DOUBLE_EQ(points[1].target, 620.0);  // 3000 * 0.1 + 320
+  EXPECT_DOUBLE_EQ(points[2].target, 380.0);  // 3000 * 0.02 + 320
+  EXPECT_DOUBLE_EQ(points[2].ratio, 2.0);
+}
+
+// The band's bounds are inside; just beyond either fails.
+TEST(Comparison, VerdictAtTheBandEdges) {
+  EXPECT_TRUE(check::compare(points_with([](std::size_t) { return 1.0; })).pass);
+  EXPECT_TRUE(check::compare(points_with([](std::size_t i) { return i % 2 ? 0.9 : 1.3; })).pass);
+  const check::Comparison low =
+      check::compare(points_with([](std::size_t i) { return i == 7 ? 0.8999 : 1.0; }));
+  EXPECT_FALSE(low.pass);
+  EXPECT_EQ(low.below_count, 1u);
+  EXPECT_EQ(low.lowest, 7u);
+  const check::Comparison high =
+      check::compare(points_with([](std::size_t i) { return i == 270 ? 1.3001 : 1.0; }));
+  EXPECT_FALSE(high.pass);
+  EXPECT_EQ(high.above_count, 1u);
+  EXPECT_EQ(high.highest, 270u);
+}
+
+TEST(Comparison, RunsOutsideTheBandAndTheirWorstPoints) {
+  const check::Comparison result = check::compare(points_with([](std::size_t i) {
+    if (i >= 3 && i <= 5) return i == 4 ? 0.5 : 0.8;
+    if (i == 10) return 0.85;
+    if (i >= 100 && i <= 120) return 1.31 + 0.01 * static_cast<double>(i == 111);
+    return 1.0;
+  }));
+  ASSERT_EQ(result.below.size(), 2u);
+  EXPECT_EQ(result.below[0].first, 3u);
+  EXPECT_EQ(result.below[0].last, 5u);
+  EXPECT_EQ(result.below[0].worst, 4u);
+  EXPECT_EQ(result.below[1].first, 10u);
+  EXPECT_EQ(result.below_count, 4u);
+  ASSERT_EQ(result.above.size(), 1u);
+  EXPECT_EQ(result.above[0].worst, 111u);
+  EXPECT_EQ(result.above_count, 21u);
+  EXPECT_EQ(result.lowest, 4u);
+}
+
+// 0.1 s to 4 s is 10 Hz (k = 200) down to 0.2512 Hz (k = 40): 161 points.
+TEST(Comparison, MeanOverTenthToFourSeconds) {
+  const check::Comparison result = check::compare(points_with([](std::size_t i) {
+    if (i < 40 || i > 200) return 5.0;
+    return i == 100 ? 1.5 : 1.0;
+  }));
+  EXPECT_EQ(result.mean_count, 161u);
+  EXPECT_DOUBLE_EQ(result.mean_ratio, 1.0 + 0.5 / 161);
+}
+
+// A record of two sines, long enough to load every oscillator.
+check::CheckResult sample_result(const std::string& source) {
+  check::Record record;
+  record.source = source;
+  record.has_header = true;
+  record.dt = 0.01;
+  record.time_resolution = 0.01;
+  for (int i = 0; i < 4000; ++i) {
+    const double t = i * 0.01;
+    record.acc.push_back(200.0 * std::sin(2 * 3.14159 * 1.3 * t) * std::exp(-0.05 * t) +
+                         80.0 * std::sin(2 * 3.14159 * 7.0 * t));
+  }
+  return check::run_check(record, 0.05);
+}
+
+TEST(Report, StatesEverySectionAndTheVerdict) {
+  const check::CheckResult result = sample_result("two-sines.csv");
+  const std::string text = check::format_report(result);
+  for (const char* part :
+       {"seedacc-check: two-sines.csv\n", "record: 4000 samples, dt = 0.01 s, 0 s to 39.99 s",
+        "peak acceleration", "peak velocity", "peak displacement", "Arias intensity",
+        "significant duration", "damping ratio 0.05", "271 frequencies",
+        "then 50 Hz", "smallest ratio", "largest ratio", "mean ratio",
+        "over T = 0.1-4 s (161 points)", "below the band:", "above the band:"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  }
+  // 12 rows: 4 a decade and 50 Hz, from the shortest period up.
+  EXPECT_NE(text.find("         0.02        50"), std::string::npos);
+  EXPECT_NE(text.find("           10       0.1"), std::string::npos);
+  const std::string last_line = text.substr(text.rfind('\n', text.size() - 2) + 1);
+  EXPECT_EQ(last_line.rfind(result.comparison.pass ? "verdict: PASS" : "verdict: FAIL", 0), 0u)
+      << last_line;
+}
+
+TEST(Table, HeaderAndOneLinePerFrequency) {
+  const check::CheckResult result = sample_result("r.csv");
+  std::istringstream table(check::format_csv(result.spectrum));
+  std::string line;
+  std::getline(table, line);
+  EXPECT_EQ(line, "frequency_hz,period_s,sa_gal,target_sa_gal,ratio");
+  std::size_t rows = 0;
+  while (std::getline(table, line)) {
+    double values[5];
+    char comma[4];
+    std::istringstream fields(line);
+    fields >> values[0] >> comma[0] >> values[1] >> comma[1] >> values[2] >> comma[2] >>
+        values[3] >> comma[3] >> values[4];
+    ASSERT_TRUE(fields && fields.peek() == EOF) << line;
+    const check::SpectrumPoint& point = result.spectrum[rows];
+    EXPECT_NEAR(values[0], point.frequency, 1e-6 * point.frequency);
+    EXPECT_NEAR(values[4], point.ratio, 1e-6 * point.ratio);
+    ++rows;
+  }
+  EXPECT_EQ(rows, 271u);
+}
+
+// A fresh, empty directory for one test.
+fs::path scratch(const std::string& name) {
+  const fs::path dir = fs::temp_directory_path() / ("seedacc-check-test-" + name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Picture, WellFormedWithBothCurvesBandAndEscapedName) {
+  const std::string svg = check::format_svg(sample_result("a&b<c>\"\x01\xff.csv"));
+  for (const char* part : {"width=\"900\" height=\"600\"", "id=\"history\"",
+                           "id=\"computed-sa\"", "id=\"target-sa\"", "id=\"band\"",
+                           "time (s)", "acceleration (gal)", "period (s)",
+                           "pseudo-acceleration Sa (gal)", "a&amp;b&lt;c&gt;&quot;??.csv",
+                           ">0.02<", ">10<", "target -10 % to +30 %"}) {
+    EXPECT_NE(svg.find(part), std::string::npos) << part;
+  }
+  const fs::path dir = scratch("svg");
+  std::ofstream(dir / "picture.svg") << svg;
+  const std::string xmllint = XMLLINT_PATH;
+  ASSERT_FALSE(xmllint.empty()) << "xmllint is needed (Debian package libxml2-utils)";
+  const std::string command = "'" + xmllint + "' --noout '" + (dir / "picture.svg").string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  fs::remove_all(dir);
+}
+
+TEST(Picture, EscapeKeepsValidUtf8) {
+  EXPECT_EQ(check::xml_escape("\xe5\x9c\xb0\xe9\x9c\x87.csv"), "\xe5\x9c\xb0\xe9\x9c\x87.csv");
+  EXPECT_EQ(check::xml_escape("\xc0\xaf\xed\xa0\x80x"), "?????x");  // over-long, surrogate
+}
+
+TEST(Output, WritesEveryFileAndLeavesNoTemporaries) {
+  const fs::path dir = scratch("write");
+  check::write_files({{(dir / "a.csv").string(), "one\n"}, {(dir / "b.svg").string(), "two\n"}});
+  EXPECT_EQ(read_file(dir / "a.csv"), "one\n");
+  EXPECT_EQ(read_file(dir / "b.svg"), "two\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+  fs::remove_all(dir);
+}
+
+// The second file cannot be written: the first is not written either.
+TEST(Output, NothingWrittenWhenOneFileFails) {
+  const fs::path dir = scratch("fail");
+  const std::string good = (dir / "a.csv").string();
+  EXPECT_THROW(check::write_files({{good, "one\n"}, {(dir / "no" / "b.svg").string(), "two\n"}}),
+               check::OutputError);
+  EXPECT_TRUE(fs::is_empty(dir));
+  fs::remove_all(dir);
+}
+
+}  // namespace

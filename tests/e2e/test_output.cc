@@ -1,6 +1,7 @@
 // The output file, written by real runs in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -108,6 +109,47 @@ TEST(OutputFile, APipeIsWrittenButNeverCut) {
   std::string dialogue = e2e::dialogue(false);
   ASSERT_EQ(run.out.substr(0, dialogue.size()), dialogue);
   expect_well_formed(run.out.substr(dialogue.size()));
+}
+
+// 64-bit FNV-1a of a file's bytes: enough to see any changed byte.
+std::uint64_t fnv1a(const std::string& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (unsigned char c : bytes) {
+    hash ^= c;
+    hash *= 0x100000001b3u;
+  }
+  return hash;
+}
+
+// Files of earlier builds. The checksums were taken from a build whose F
+// and E fields all went through the general editors (the conversion that
+// "%#.*f" and "%#.*E" make), before the record fields had their fast
+// paths; every file is 360473 bytes.
+struct GoldenRun {
+  const char* answers;
+  std::uint64_t checksum;
+};
+
+const GoldenRun kGoldenRuns[] = {
+    {"7\n0\nout.csv\n", 0xda02416d5cf60a69u},  // the worked example
+    {"1\n0\nout.csv\n", 0xad4368d39968fcc1u},
+    {"999\n0\nout.csv\n", 0xfd67e90ed16905e9u},
+    {"0\n0\nout.csv\n", 0x83d4824438bcdbb9u},    // a seed the generator replaces
+    {"500\n0\nout.csv\n", 0x84707cc52a7400dbu},
+    {"7\n1\n4 35 80 100\nout.csv\n", 0x61d4743a17df4afau},   // te below the last sample
+    {"42\n1\n10,,,90\nout.csv\n", 0x2ba221e922bf1d96u},      // null values keep tc and td
+    {"123\n1\n0 0 0 163.84\nout.csv\n", 0xc8dc443c7ffae6b3u},  // tb <= 0
+};
+
+TEST(OutputFile, SeedsGiveTheFilesOfEarlierBuilds) {
+  for (const GoldenRun& golden : kGoldenRuns) {
+    TempDir dir;
+    auto run = e2e::run_seedacc(golden.answers, dir.path());
+    ASSERT_EQ(run.status, 0) << golden.answers << run.err;
+    std::string content = read_file(dir.file("out.csv"));
+    EXPECT_EQ(content.size(), 360473u) << golden.answers;
+    EXPECT_EQ(fnv1a(content), golden.checksum) << golden.answers;
+  }
 }
 
 }  // namespace

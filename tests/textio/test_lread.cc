@@ -38,8 +38,6 @@ namespace {
 using textio::InStream;
 using textio::ListReader;
 
-const bool kThreadsafeDeathTests = (GTEST_FLAG_SET(death_test_style, "threadsafe"), true);
-
 constexpr int kNameLength = 50;
 
 // One console: the answers, the stream over them and the reader.
@@ -552,7 +550,14 @@ const FailureRow kFailureRows[] = {
     {Statement::kOneText, "\n\n", kListEnd, ""},
 };
 
-TEST(ListReadDeathTest, FailureTable) {
+// Each death test's child is a freshly started copy of the test program
+// ("threadsafe"), so that it begins with the units as a run begins them.
+class ListReadDeathTest : public testing::Test {
+ protected:
+  void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+TEST_F(ListReadDeathTest, FailureTable) {
   for (const FailureRow& row : kFailureRows) {
     SCOPED_TRACE(std::string("answers \"") + row.answers + "\" " + row.why);
     EXPECT_DEATH(run_statement(row.statement, row.answers),
@@ -560,7 +565,7 @@ TEST(ListReadDeathTest, FailureTable) {
   }
 }
 
-TEST(ListReadDeathTest, NextStatementAfterEndOfInput) {
+TEST_F(ListReadDeathTest, NextStatementAfterEndOfInput) {
   // Input ended right after the value: accepted, the next start fails.
   EXPECT_DEATH(
       {
@@ -590,7 +595,7 @@ TEST(ListReadDeathTest, NextStatementAfterEndOfInput) {
       "^list in: end of file\n");
 }
 
-TEST(ListReadDeathTest, ReadErrorReportsTheSystemText) {
+TEST_F(ListReadDeathTest, ReadErrorReportsTheSystemText) {
   std::string expected = std::string("^list in: ") + std::strerror(EISDIR) + "\n";
   EXPECT_DEATH(
       {
@@ -604,7 +609,7 @@ TEST(ListReadDeathTest, ReadErrorReportsTheSystemText) {
       expected);
 }
 
-TEST(ListReadDeathTest, TextMemoryFailures) {
+TEST_F(ListReadDeathTest, TextMemoryFailures) {
   EXPECT_DEATH(
       {
         Console console("out.csv\n");
@@ -623,7 +628,7 @@ TEST(ListReadDeathTest, TextMemoryFailures) {
       "^realloc failure: out of free space\n");
 }
 
-TEST(ListReadDeathTest, UnknownTypeCode) {
+TEST_F(ListReadDeathTest, UnknownTypeCode) {
   EXPECT_DEATH(
       {
         Console console("1\n");

@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all configure build run test bench clean sanitize
+.PHONY: all configure build run test bench clean sanitize fuzz
 
 all: build
 
@@ -26,7 +26,7 @@ bench:
 	./build-bench/bench/seedacc_bench
 
 clean:
-	rm -rf $(BUILD) build-bench
+	rm -rf $(BUILD) build-bench build-sanitize build-fuzz
 
 # The whole suite once more with AddressSanitizer and UndefinedBehaviorSanitizer,
 # every finding fatal, assertions live (-O1 -g without NDEBUG). The program's
@@ -49,3 +49,10 @@ sanitize:
 		-DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE_FLAGS)"
 	$(SANITIZE_ENV) cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
+
+# The answer reader under libFuzzer (clang, one worker), for FUZZ_SECONDS
+# seconds over the corpus in tests/fuzz/corpus; new inputs go to
+# build-fuzz/new-corpus, merge them in with tests/fuzz/merge_corpus.sh.
+FUZZ_SECONDS ?= 60
+fuzz:
+	sh tests/fuzz/run_fuzz.sh build-fuzz $(FUZZ_SECONDS)

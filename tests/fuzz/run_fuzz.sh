@@ -1,0 +1,49 @@
+#!/bin/sh
+# run_fuzz.sh BUILD_DIR SECONDS: builds the libFuzzer target fuzz_answers
+# with clang in BUILD_DIR and runs it for SECONDS seconds, one worker, over
+# the committed corpus tests/fuzz/corpus. Inputs that reach new code go to
+# BUILD_DIR/new-corpus (the committed corpus is only read); crashes, hangs
+# and leaks go to BUILD_DIR/artifacts. Merge new inputs in with
+# tests/fuzz/merge_corpus.sh.
+set -eu
+
+build=${1:-build-fuzz}
+seconds=${2:-60}
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+
+# clang and its fuzzer run-time: installed only when a trivial fuzz target
+# does not build.
+probe_dir=$(mktemp -d)
+trap 'rm -rf "$probe_dir"' EXIT
+fuzzer_builds() {
+  command -v clang++ >/dev/null 2>&1 || return 1
+  printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
+    > "$probe_dir/probe.cc"
+  clang++ -fsanitize=fuzzer "$probe_dir/probe.cc" -o "$probe_dir/probe" >/dev/null 2>&1
+}
+if ! fuzzer_builds; then
+  echo "run_fuzz: clang++ or the fuzzer run-time is missing; installing them"
+  apt-get update -q && apt-get install -y -q --no-install-recommends clang libclang-rt-14-dev
+  fuzzer_builds || { echo "run_fuzz: still cannot build a fuzz target" >&2; exit 1; }
+fi
+
+# Coverage instrumentation and the sanitizers for the whole I/O layer; only
+# the target itself links libFuzzer (CMake adds -fsanitize=fuzzer to it).
+flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+cmake -S "$top" -B "$top/$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DSEEDACC_FUZZ=ON \
+  -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+cmake --build "$top/$build" --target fuzz_answers -j 2
+
+mkdir -p "$top/$build/new-corpus" "$top/$build/artifacts"
+cd "$top/$build"
+# -max_len 512: a dialogue's answers are a few short lines; longer inputs
+# only repeat what short ones reach. -timeout 10: a reader that loops on
+# 512 bytes for ten seconds is hanging.
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ./fuzz_answers -max_len=512 -timeout=10 -rss_limit_mb=2048 \
+  -max_total_time="$seconds" -print_final_stats=1 \
+  -dict="$here/answers.dict" -artifact_prefix="$top/$build/artifacts/" \
+  new-corpus "$here/corpus"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "spectrum.h"
+#include "response.h"
 
 namespace check {
 

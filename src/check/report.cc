@@ -6,8 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "spectrum.h"
-#include "synthesis/target_spectrum.h"
+#include "response.h"
+#include "synthesis/target_sa.h"
 
 namespace check {
 namespace {

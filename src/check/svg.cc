@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "synthesis/target_spectrum.h"
+#include "synthesis/target_sa.h"
 
 namespace check {
 namespace {

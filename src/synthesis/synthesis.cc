@@ -5,7 +5,7 @@
 #include <cassert>
 #include <cmath>
 
-#include "target_spectrum.h"
+#include "target_sa.h"
 
 namespace synthesis {
 

@@ -13,7 +13,7 @@
 #include "csv.h"
 #include "output.h"
 #include "report.h"
-#include "spectrum.h"
+#include "response.h"
 #include "svg.h"
 
 namespace fs = std::filesystem;

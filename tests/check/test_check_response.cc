@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "spectrum.h"
+#include "response.h"
 
 namespace {
 

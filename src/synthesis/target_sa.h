@@ -1,4 +1,4 @@
-// target_spectrum.h: the fixed target acceleration response spectrum.
+// target_sa.h: the fixed target acceleration response spectrum.
 //
 // The one definition used by the synthesis (to set the Fourier amplitudes)
 // and by seedacc-check (to judge a record against it).

@@ -1,4 +1,4 @@
-// spectrum.h: linear elastic response spectra of a ground-motion record.
+// response.h: linear elastic response spectra of a ground-motion record.
 //
 // A single-degree-of-freedom oscillator of circular frequency omega and
 // damping ratio zeta, at rest at the first sample, is driven by the ground

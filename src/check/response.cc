@@ -1,5 +1,5 @@
-// spectrum.cc: response spectra (see spectrum.h).
-#include "spectrum.h"
+// response.cc: response spectra (see response.h).
+#include "response.h"
 
 #include <cmath>
 

@@ -28,7 +28,7 @@
 #include <gtest/gtest.h>
 
 #include "synthesis.h"
-#include "target_spectrum.h"
+#include "target_sa.h"
 
 namespace {
 

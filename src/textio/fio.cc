@@ -35,14 +35,18 @@ using namespace textio;
 int s_wsfe(const cilist* c) {
   begin_statement(c->unit, true, false);
   IoState& state = io_state();
+  const std::size_t length = std::strlen(c->format);
   state.format = c->format;
-  state.format_length = static_cast<int>(std::strlen(c->format));
+  state.format_length = static_cast<int>(length);
   Unit& u = connected_unit(c->unit, "write start");
-  // The same format text at every statement is parsed once.
-  if (!parsed || parsed_text != c->format) {
+  // The same format text at every statement is parsed once; the length
+  // just measured serves the comparison as well.
+  const bool same_text = parsed && parsed_text.size() == length &&
+                         std::memcmp(parsed_text.data(), c->format, length) == 0;
+  if (!same_text) {
     parsed = format.parse(c->format);
     if (!parsed) f__fatal(100, "write start");
-    parsed_text = c->format;
+    parsed_text.assign(c->format, length);
   } else {
     format.rewind();
   }

@@ -90,7 +90,9 @@ long write_some(int fd, const char* data, std::size_t size, int* error,
     if (put < 0) *error = errno;
     return static_cast<long>(put);
   }
-  static const sigset_t held = handled_signals();
+  // Built each time: a function-local static could be met half built by a
+  // handler's own first write.
+  const sigset_t held = handled_signals();
   sigset_t previous;
   sigprocmask(SIG_BLOCK, &held, &previous);
   ssize_t put = ::write(fd, data, size);

@@ -68,6 +68,11 @@ int wait_ready(int fd, bool for_writing, const volatile std::sig_atomic_t* stop_
   if (stop_flag != nullptr && *stop_flag != 0) {
     result = EINTR;
   } else {
+#ifdef SEEDACC_PAUSE_POINTS
+    // The fault suite's build only: stop before a wait for input, the stop
+    // signals held back and the flag already tested.
+    if (!for_writing) stop_self();
+#endif
     struct pollfd watch = {fd, static_cast<short>(for_writing ? POLLOUT : POLLIN), 0};
     // ppoll lets the signals in only while it waits, so one that comes
     // after the test of the flag still ends the wait.

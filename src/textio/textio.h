@@ -126,12 +126,14 @@ void atexit_f_exit();
 void f_fpreset();
 
 // STOP: writes "STOP <text> statement executed" to standard error when the
-// text is not empty, then ends the process with status 0.
+// text is not empty, then ends the process with status 0. A stop request
+// recorded before it is acted on instead (sig_poll).
 [[noreturn]] void s_stop(const char* text, ftnlen length);
 
 // Write the fatal report for `code` (-1 end of file, 0..99 the platform's
 // error numbers, 100..132 the system's own) in `context`, close the files
-// and abort.
+// and abort. A stop request recorded before it is acted on instead
+// (sig_poll).
 [[noreturn]] void f__fatal(int code, const char* context);
 
 // Write `message` and a line feed to standard error and end the process:
@@ -141,7 +143,9 @@ void f_fpreset();
 
 // A long computation's safe point: when an interrupt or termination request
 // has been recorded, this runs the exit sequence ("Interrupt" or "Killed",
-// status 1) and does not return. Otherwise it returns at once.
+// status 1) and does not return. Otherwise, or once the run's ending has
+// begun, it returns at once; a stop request from then on ends the process
+// at once with status 1 and no message.
 void sig_poll();
 
 // The main program, defined by the synthesis program.

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -158,8 +159,12 @@ pid_t start(const Row& row, const std::string& dir, const std::string& console, 
     if (row.way == Way::reader_goes && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
     signal(SIGPIPE, SIG_DFL);
     signal(SIGINT, SIG_DFL);
-    const char* program = row.way == Way::paused ? SEEDACC_PAUSED_PATH : SEEDACC_PATH;
-    if (chdir(dir.c_str()) == 0) execl(program, program, static_cast<char*>(nullptr));
+    // Run as nobody, the program is a copy in the open console folder, in
+    // case the build folder is closed to others.
+    std::string program = row.way == Way::paused        ? SEEDACC_PAUSED_PATH
+                          : row.way == Way::reader_goes ? console + "/seedacc"
+                                                        : SEEDACC_PATH;
+    if (chdir(dir.c_str()) == 0) execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(in_pipe[0]);
@@ -226,6 +231,7 @@ void run_row(const Row& row) {
   if (row.way == Way::size_limit) testsupport::write_file(path, std::string(2 * row.at, 'x'));
   bool named_pipe = row.way == Way::stall || row.way == Way::unread || row.way == Way::reader_goes;
   int reader = -1, capacity = 0, stdin_fd = -1;
+  if (row.way == Way::reader_goes) std::filesystem::copy_file(SEEDACC_PATH, console.file("seedacc"));
   if (named_pipe) {
     ASSERT_EQ(mkfifo(path.c_str(), row.way == Way::reader_goes ? 0222 : 0666), 0);
     chmod(path.c_str(), row.way == Way::reader_goes ? 0222 : 0666);  // whatever the umask

@@ -26,11 +26,11 @@ void synthesize_spectrum(integer* idum, double pi, double dom, integer nt, dcomp
     double sa = target_sa(period);
     double psv = (sa * period) / (pi * pi);
     // (dr, di) * (psv, 0), written out as the complex product. The zero
-    // terms change no part that is not zero, but they decide the sign of a
-    // zero part (-0.0 - -0.0 is +0.0), a sign E12.4 would print ("-0.0000E+00")
-    // should it reach a record: keep them unless it is shown that no part
-    // here can be a zero, and never let a build option such as -ffast-math
-    // drop them.
+    // terms leave every part that is not zero as it is and decide only the
+    // sign of a zero part (-0.0 - -0.0 is +0.0). Neither record field shows
+    // the sign of a zero, so the file's bytes do not depend on them today;
+    // any later use of these parts that tells -0.0 from +0.0 (a division, a
+    // signed-zero edit) would, so they stay as the product is defined.
     fx[io].r = dr * psv - di * 0.0;
     fx[io].i = dr * 0.0 + di * psv;
   }

@@ -12,6 +12,14 @@
 //
 // Units: 0 standard error, 5 standard input, 6 standard output, 9 (or any
 // other number up to 99) a file connected by f_open.
+//
+// Where each piece lives: lio.cc the list-directed statements, lwrite.cc
+// and lread.cc their items; fio.cc the formatted statement, fmt.cc its
+// format and edits; open.cc f_open, f_clos, f_exit; units.cc the unit table
+// and record hand-over; stream.cc the buffered streams; iostate.cc the
+// statement marks; fatal.cc f__fatal; signals.cc the handlers, sig_poll,
+// sig_die, s_stop; init.cc and start.cc the start-up; os.cc every platform
+// call.
 #pragma once
 
 #include <cstdint>

@@ -25,7 +25,12 @@ void synthesize_spectrum(integer* idum, double pi, double dom, integer nt, dcomp
     double di = std::sin(ran);
     double sa = target_sa(period);
     double psv = (sa * period) / (pi * pi);
-    // (dr, di) * (psv, 0), written out as the complex product.
+    // (dr, di) * (psv, 0), written out as the complex product. The zero
+    // terms leave every part that is not zero as it is and decide only the
+    // sign of a zero part (-0.0 - -0.0 is +0.0). Neither record field shows
+    // the sign of a zero, so the file's bytes do not depend on them today;
+    // any later use of these parts that tells -0.0 from +0.0 (a division, a
+    // signed-zero edit) would, so they stay as the product is defined.
     fx[io].r = dr * psv - di * 0.0;
     fx[io].i = dr * 0.0 + di * psv;
   }
@@ -61,7 +66,10 @@ double envelope_factor(double time, const Envelope& env) {
 
 namespace {
 
-// The record format, held with 0x02 in place of each apostrophe.
+// The record format, held with 0x02 in place of each apostrophe. The
+// records come out the same with apostrophes, but a fatal report during the
+// records shows this text byte for byte after "last format: ", so writing
+// the apostrophes would change standard error.
 const char kRecordFormat[] = "(F8.2,\x02,\x02,E12.4)";
 
 const integer kOne = 1;

@@ -318,6 +318,12 @@ char* edit_e_general(char* out, double value, int w, int d) {
 
 }  // namespace detail
 
+// The shortcuts below and in edit_e must give the general editors' bytes for
+// every value (test_fmt.cc checks both against the same expected fields):
+// a change to their rounding or to the values they hand on changes record
+// bytes. They also keep the run within its instruction budget: without them a
+// default run costs 38.2 million instructions instead of 20.1, against the 40
+// million of performance.callgrind_budget.
 char* edit_f(char* out, double value, int w, int d) {
   if (w == 8 && d == 2 && std::isfinite(value)) return edit_f82(out, value);
   return detail::edit_f_general(out, value, w, d);

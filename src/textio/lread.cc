@@ -26,12 +26,10 @@ constexpr int kMaxSignificant = 40;
 // The largest exponent field accepted.
 constexpr std::int32_t kMaxExponent = 99999999;
 
-// The largest repeat count: the range of a 32-bit integer.
+// The largest repeat count used: a larger count, of up to 40 significant
+// digits, is accepted and acts as this one (no statement has as many
+// variables).
 constexpr std::int64_t kMaxRepeat = 2147483647;
-
-// A count of 2147483647 has 10 digits; any count written with more
-// significant digits is too large.
-constexpr std::size_t kMaxRepeatDigits = 10;
 
 // The power-of-ten counters of a mantissa stop here. Digits beyond this many
 // put the value far outside the range of a double either way (and keep the
@@ -100,30 +98,24 @@ void add_fraction_digit(Mantissa& mantissa, int c) {
   }
 }
 
-// The repeat count written by the digits of `mantissa` before a star. A
-// count of more than 40 significant digits is caught with every count of
-// more than 10.
-integer number_repeat_count(const Mantissa& mantissa, bool negative) {
-  if (negative || !mantissa.any_digit || mantissa.kept == 0 ||
-      static_cast<std::size_t>(mantissa.kept) > kMaxRepeatDigits) {
-    f__fatal(112, "bad repetition count");
-  }
+// The count written by the `size` digits at `digits`, leading zeros
+// included, up to kMaxRepeat; 0 when every digit is a zero.
+integer capped_count(const char* digits, std::size_t size) {
   std::int64_t count = 0;
-  for (int i = 0; i < mantissa.kept; ++i) count = count * 10 + (mantissa.digits[i] - '0');
-  if (count > kMaxRepeat) f__fatal(112, "bad repetition count");
-  return static_cast<integer>(count);
+  for (std::size_t i = 0; i < size && count <= kMaxRepeat; ++i) {
+    count = count * 10 + (digits[i] - '0');  // below 10 * 2^31: no overflow
+  }
+  return static_cast<integer>(count < kMaxRepeat ? count : kMaxRepeat);
 }
 
-// The value of the digit string `digits` as a repeat count of a text; 0
-// when all its digits are zeros (the star is then part of the text).
-integer text_repeat_count(const std::string& digits) {
-  std::size_t first = digits.find_first_not_of('0');
-  if (first == std::string::npos) return 0;
-  if (digits.size() - first > kMaxRepeatDigits) f__fatal(112, "bad repetition count");
-  std::int64_t count = 0;
-  for (std::size_t i = first; i < digits.size(); ++i) count = count * 10 + (digits[i] - '0');
-  if (count > kMaxRepeat) f__fatal(112, "bad repetition count");
-  return static_cast<integer>(count);
+// The repeat count written by the digits of `mantissa` before a star: fatal
+// when it is zero, missing, negative or longer than 40 significant digits
+// (digits past the 40th only raised the scale).
+integer number_repeat_count(const Mantissa& mantissa, bool negative) {
+  if (negative || mantissa.kept == 0 || mantissa.scale > 0) {
+    f__fatal(112, "bad repetition count");
+  }
+  return capped_count(mantissa.digits, static_cast<std::size_t>(mantissa.kept));
 }
 
 // The nearest double to the number: the kept digits, the sign and the
@@ -298,7 +290,7 @@ bool ListReader::read_text(int c) {
   }
   for (; is_digit(c); c = next()) append(static_cast<char>(c));
   if (c == '*') {
-    integer count = text_repeat_count(text_);
+    integer count = capped_count(text_.data(), text_.size());
     if (count > 0) {
       repeat_ = count;
       text_.clear();

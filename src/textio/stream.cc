@@ -22,7 +22,7 @@ void InStream::attach_fd(int fd) {
   fd_ = fd;
   data_ = own_;
   pos_ = len_ = 0;
-  pushed_ = kNone;
+  pushed_ = ahead_ = kNone;
   at_end_ = false;
   error_ = 0;
 }
@@ -32,7 +32,7 @@ void InStream::attach_text(const char* data, std::size_t size) {
   data_ = data;
   pos_ = 0;
   len_ = size;
-  pushed_ = kNone;
+  pushed_ = ahead_ = kNone;
   at_end_ = false;
   error_ = 0;
 }
@@ -59,12 +59,15 @@ bool InStream::refill() {
 }
 
 int InStream::raw() {
-  if (pos_ == len_ && !refill()) {
-    if (error_ != 0) return kError;
-    at_end_ = true;
-    return kEnd;
-  }
+  if (pos_ == len_ && !refill()) return error_ != 0 ? kError : kEnd;
   return static_cast<unsigned char>(data_[pos_++]);
+}
+
+int InStream::take() {
+  if (ahead_ == kNone) return raw();
+  int c = ahead_;
+  ahead_ = kNone;
+  return c;
 }
 
 int InStream::get() {
@@ -74,13 +77,16 @@ int InStream::get() {
     return c;
   }
   if (at_end_) return kEnd;
-  int c = raw();
+  int c = take();
   if (c == '\r') {
-    int next = raw();
+    // Only CR LF is a line end. The character after a lone CR waits in its
+    // own slot, so the caller's push-back stays free, and goes through this
+    // rule in its turn (a second CR may begin a CR LF).
+    int next = take();
     if (next == '\n') return '\n';
-    pushed_ = next;  // a lone carriage return is an ordinary character
-    if (next == kEnd) pushed_ = kNone, at_end_ = true;
+    ahead_ = next;
   }
+  if (c == kEnd) at_end_ = true;
   return c;
 }
 

@@ -26,21 +26,23 @@ class InStream {
 
   // The next character (0 ... 255), kEnd, or kError (the error number is
   // then in error()). A carriage return directly before a line feed is
-  // dropped, so CR LF reads as one line end. An interrupted read is retried
-  // after sig_poll() had its chance to end the run.
+  // dropped, so CR LF reads as one line end; any other carriage return is
+  // an ordinary character. An interrupted read is retried after sig_poll()
+  // had its chance to end the run.
   int get();
 
   // Pushes `c` back; the next get() returns it. At most one character may
   // be pushed back between two calls of get(); kEnd may be pushed back.
   void unget(int c);
 
-  // True once end of input has been met; it stays met.
+  // True once get() has returned kEnd; it stays so.
   bool at_end() const { return at_end_; }
 
   int error() const { return error_; }
 
  private:
-  int raw();  // next byte or kEnd / kError, without the CR LF rule
+  int raw();   // next byte or kEnd / kError, without the CR LF rule
+  int take();  // the look-ahead past a lone CR if any, else raw()
   bool refill();
 
   // 4096 bytes per read: a whole typed line or a pipe's worth of answers.
@@ -49,7 +51,8 @@ class InStream {
   const char* data_ = own_;
   std::size_t pos_ = 0, len_ = 0;
   int fd_ = -1;
-  int pushed_ = kNone;
+  int pushed_ = kNone;  // the caller's push-back
+  int ahead_ = kNone;   // read past a lone CR, not yet returned
   bool at_end_ = false;
   int error_ = 0;
   static constexpr int kNone = -3;

@@ -19,8 +19,6 @@
 // output wrong by the order of the outputs themselves, ~ sqrt(n) * rms|a|,
 // which exceeds tol(n) ~ L * 4.2e-10 * n * mean|a| by more than 1e5 at every
 // size tested; the test TolerancesCatchGenuineBugs checks that.
-// A transform built with the full double pi passes the same bound (its error
-// is the rounding alone); so does the algorithm with pai.
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -122,57 +120,6 @@ std::vector<int> bins_for(int n, std::mt19937_64& gen) {
   return bins;
 }
 
-// A literal transcription of the 1-based algorithm (storage b[1..n],
-// b[0] unused), with the angle constant as a parameter. It serves to show
-// that the 0-based kernel gives the very same bits with pai, and that a
-// full-pi transform passes the same tolerance.
-std::vector<dcomplex> literal_transcription(std::vector<dcomplex> in, int ind,
-                                         double pai) {
-  const int n = static_cast<int>(in.size());
-  std::vector<dcomplex> b(n + 1);
-  for (int p = 1; p <= n; ++p) b[p] = in[p - 1];
-  int j = 1;
-  for (int i = 1; i <= n; ++i) {
-    if (i < j) std::swap(b[i], b[j]);
-    int m = n / 2;
-    while (true) {
-      if (j <= m) break;
-      j = j - m;
-      m = m / 2;
-      if (m <= 1) break;
-    }
-    j = j + m;
-  }
-  int kmax = 1;
-  while (kmax < n) {
-    const int istep = 2 * kmax;
-    for (int k = 1; k <= kmax; ++k) {
-      const double theta = static_cast<double>((k - 1) * ind) * pai / kmax;
-      const double wr = std::cos(theta), wi = std::sin(theta);
-      for (int i = k; i <= n; i += istep) {
-        const int jj = i + kmax;
-        const double tr = b[jj].r * wr - b[jj].i * wi;
-        const double ti = b[jj].r * wi + b[jj].i * wr;
-        b[jj].r = b[i].r - tr;
-        b[jj].i = b[i].i - ti;
-        b[i].r = b[i].r + tr;
-        b[i].i = b[i].i + ti;
-      }
-    }
-    kmax = istep;
-  }
-  return std::vector<dcomplex>(b.begin() + 1, b.end());
-}
-
-void expect_bitwise_equal(const std::vector<dcomplex>& x,
-                          const std::vector<dcomplex>& y) {
-  ASSERT_EQ(x.size(), y.size());
-  for (size_t m = 0; m < x.size(); ++m) {
-    ASSERT_EQ(x[m].r, y[m].r) << "bin " << m;
-    ASSERT_EQ(x[m].i, y[m].i) << "bin " << m;
-  }
-}
-
 }  // namespace
 
 // Every power of two from 1 to 16384, both signs, random complex inputs.
@@ -231,21 +178,21 @@ TEST(Dwvfast, TolerancesCatchGenuineBugs) {
   }
 }
 
-// The 0-based kernel computes exactly what the 1-based algorithm does;
-// the same algorithm with the full double pi also passes the DFT bound.
-TEST(Dwvfast, EqualsSpecAlgorithmBitForBit) {
+// The kernel's twiddle angles are built from the ten-digit 3.141592654, not
+// the double pi: from 1024 points on, its error against the true DFT lies
+// within the bound and well above what rounding alone gives (a transform with
+// the double pi stays below L * kRound * ||a||_1).
+TEST(Dwvfast, ErrorIsTheTenDigitPisWithinTheBound) {
   std::mt19937_64 gen(99);
-  for (int n = 1; n <= 16384; n *= 2) {
+  for (int n = 1024; n <= 16384; n *= 2) {
     for (int ind : {+1, -1}) {
       const std::vector<dcomplex> in = random_input(n, gen);
-      expect_bitwise_equal(transform(in, ind),
-                           literal_transcription(in, ind, 3.141592654));
-
-      const std::vector<dcomplex> full = literal_transcription(in, ind, 3.141592653589793);
+      const std::vector<dcomplex> out = transform(in, ind);
       const Reference ref(n, ind);
-      const double tol = tolerance(in);
-      for (int m : bins_for(n, gen))
-        ASSERT_LE(ref.error_at(in, full, m), tol) << n << " " << m;
+      double worst = 0;
+      for (int m : bins_for(n, gen)) worst = std::max(worst, ref.error_at(in, out, m));
+      EXPECT_LE(worst, tolerance(in)) << n << " " << ind;
+      EXPECT_GT(worst, 10 * log2_of(n) * kRound * l1_norm(in)) << n << " " << ind;
     }
   }
 }

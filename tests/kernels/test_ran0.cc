@@ -42,15 +42,19 @@ void check_against_reference(std::int32_t seed, int steps) {
 
 }  // namespace
 
-// The scale is the double nearest to 1/2147483647 (a check of the test's own
-// constant, which is the published figure).
+// The state that steps to raw state 1 (the inverse of 16807 modulo
+// 2147483647 is 1407677000) makes ran0 return its scale itself, which must be
+// the double nearest to 1/2147483647.
 TEST(Ran0, ScaleIsNearestDoubleToReciprocalOfModulus) {
+  integer idum = 1407677000 ^ kMask;
+  const double scale = ran0(&idum);
+  ASSERT_EQ(idum ^ kMask, 1);
   const long double m = 2147483647.0L;
-  const long double e0 = std::fabs(static_cast<long double>(kScale) * m - 1);
+  const long double e0 = std::fabs(static_cast<long double>(scale) * m - 1);
   const long double em =
-      std::fabs(static_cast<long double>(std::nextafter(kScale, 0.0)) * m - 1);
+      std::fabs(static_cast<long double>(std::nextafter(scale, 0.0)) * m - 1);
   const long double ep =
-      std::fabs(static_cast<long double>(std::nextafter(kScale, 1.0)) * m - 1);
+      std::fabs(static_cast<long double>(std::nextafter(scale, 1.0)) * m - 1);
   EXPECT_LT(e0, em);
   EXPECT_LT(e0, ep);
 }

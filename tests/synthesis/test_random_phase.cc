@@ -134,15 +134,6 @@ TEST(TargetSa, ContinuousEverywhere) {
   }
 }
 
-TEST(TargetSa, RunGridHitsBothCornersExactly) {
-  EXPECT_EQ(period_of(256), 0.64);
-  EXPECT_EQ(period_of(1024), 0.16);
-  EXPECT_GT(period_of(255), 0.64);
-  EXPECT_LT(period_of(257), 0.64);
-  EXPECT_GT(period_of(1023), 0.16);
-  EXPECT_LT(period_of(1025), 0.16);
-}
-
 // ---------------------------------------------------------------------------
 // The synthesis.
 

@@ -1,11 +1,12 @@
 #!/bin/sh
-# readme_blocks.sh README BUILD_DIR: every fenced block of README that
-# follows a line
-#   <!-- output of: COMMAND -->
-# must be exactly what COMMAND writes on standard output. Each command runs
-# by sh in a fresh empty folder in which `build` leads to BUILD_DIR, so the
-# README's own paths (build/seedacc, build/seedacc-check) work as written.
-# Fails on the first README block that differs, or when no marker is found.
+# readme_blocks.sh README BUILD_DIR: every block of README fenced as
+# ```console is a transcript, and must be what its commands write: each
+# line that begins with "$ " is a command, the lines up to the next command
+# are its standard output. The commands of a block run in order, by sh, in
+# a fresh empty folder of their own in which `build` leads to BUILD_DIR, so
+# the README's paths (build/seedacc, build/seedacc-check) work as written.
+# Every command must end with status 0. Fails on the first block that
+# differs, or when README has no such block.
 set -u
 
 fail() { echo "readme_blocks: $*" >&2; exit 1; }
@@ -15,36 +16,38 @@ build=$(cd "$2" && pwd) || fail "no build folder $2"
 scratch=$(mktemp -d) || fail "no temporary folder"
 trap 'rm -rf "$scratch"' EXIT
 
-# Split README into scratch/N.command and scratch/N.expected, one pair per
-# marker; a marker not followed at once by a fence is an error.
+# scratch/N.expected: block N as written; scratch/N.commands: its commands.
 awk -v dir="$scratch" '
-  state == 2 && /^```/ { state = 0; close(out); next }
-  state == 2 { print > out; next }
-  state == 1 {
-    if ($0 !~ /^```/) { print "line " NR ": no fenced block after the marker" > "/dev/stderr"; exit 1 }
-    state = 2; out = dir "/" count ".expected"; printf "" > out; next
+  inside && /^```/ { inside = 0; close(expected); close(commands); next }
+  inside {
+    print > expected
+    if (substr($0, 1, 2) == "$ ") print substr($0, 3) > commands
+    next
   }
-  /^<!-- output of: .* -->$/ {
-    count++; command = $0
-    sub(/^<!-- output of: /, "", command); sub(/ -->$/, "", command)
-    print command > (dir "/" count ".command"); close(dir "/" count ".command")
-    state = 1
+  /^```console[ \t]*$/ {
+    count++; inside = 1
+    expected = dir "/" count ".expected"; commands = dir "/" count ".commands"
+    printf "" > expected; printf "" > commands
   }
-  END { if (state != 0) { print "unterminated block at the end" > "/dev/stderr"; exit 1 } }
-' "$readme" || fail "$readme: malformed output block"
+  END { if (inside) { print "a console block is not closed" > "/dev/stderr"; exit 1 } }
+' "$readme" || fail "$readme: malformed console block"
 
 count=0
-for command_file in "$scratch"/*.command; do
-  [ -e "$command_file" ] || fail "$readme has no '<!-- output of: ... -->' block"
+for expected in "$scratch"/*.expected; do
+  [ -e "$expected" ] || fail "$readme has no console block"
   count=$((count + 1))
-  number=$(basename "$command_file" .command)
+  number=$(basename "$expected" .expected)
   work="$scratch/run$number"
+  actual="$scratch/$number.actual"
   mkdir "$work" && ln -s "$build" "$work/build" || fail "cannot prepare $work"
-  command=$(cat "$command_file")
-  (cd "$work" && sh -c "$command" </dev/null >"$scratch/$number.actual" 2>"$scratch/$number.stderr")
-  status=$?
-  [ "$status" -eq 0 ] || fail "'$command' exited with status $status: $(head -c 300 "$scratch/$number.stderr")"
-  diff -u "$scratch/$number.expected" "$scratch/$number.actual" >&2 \
-    || fail "the README block after '<!-- output of: $command -->' is not the command's output (diff above: - README, + command)"
+  : >"$actual"
+  while IFS= read -r command; do
+    printf '$ %s\n' "$command" >>"$actual"
+    (cd "$work" && sh -c "$command" </dev/null >>"$actual" 2>"$scratch/stderr")
+    status=$?
+    [ "$status" -eq 0 ] || fail "'$command' exited with status $status: $(head -c 300 "$scratch/stderr")"
+  done <"$scratch/$number.commands"
+  diff -u "$expected" "$actual" >&2 \
+    || fail "console block $number of $readme is not its commands' output (diff above: - README, + commands)"
 done
-echo "readme_blocks: $count blocks equal their commands' output"
+echo "readme_blocks: $count console blocks equal their commands' output"

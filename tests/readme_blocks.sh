@@ -1,10 +1,11 @@
 #!/bin/sh
 # readme_blocks.sh README BUILD_DIR: every block of README fenced as
-# ```console is a transcript, and must be what its commands write: each
+# ```console (indented or not) is a transcript, and must be what its commands write: each
 # line that begins with "$ " is a command, the lines up to the next command
 # are its standard output. The commands of a block run in order, by sh, in
-# a fresh empty folder of their own in which `build` leads to BUILD_DIR, so
-# the README's paths (build/seedacc, build/seedacc-check) work as written.
+# a fresh empty folder of their own in which `build` and `build-run` lead
+# to BUILD_DIR, so the README's paths (build/seedacc, build-run/seedacc and
+# the same for seedacc-check) work as written.
 # Every command must end with status 0. Fails on the first block that
 # differs, or when README has no such block.
 set -u
@@ -18,14 +19,17 @@ trap 'rm -rf "$scratch"' EXIT
 
 # scratch/N.expected: block N as written; scratch/N.commands: its commands.
 awk -v dir="$scratch" '
-  inside && /^```/ { inside = 0; close(expected); close(commands); next }
+  inside && /^[ \t]*```/ { inside = 0; close(expected); close(commands); next }
   inside {
-    print > expected
-    if (substr($0, 1, 2) == "$ ") print substr($0, 3) > commands
+    line = $0
+    if (substr(line, 1, indent) == margin) line = substr(line, indent + 1)
+    print line > expected
+    if (substr(line, 1, 2) == "$ ") print substr(line, 3) > commands
     next
   }
-  /^```console[ \t]*$/ {
+  /^[ \t]*```console[ \t]*$/ {
     count++; inside = 1
+    margin = $0; sub(/```.*/, "", margin); indent = length(margin)
     expected = dir "/" count ".expected"; commands = dir "/" count ".commands"
     printf "" > expected; printf "" > commands
   }
@@ -39,7 +43,7 @@ for expected in "$scratch"/*.expected; do
   number=$(basename "$expected" .expected)
   work="$scratch/run$number"
   actual="$scratch/$number.actual"
-  mkdir "$work" && ln -s "$build" "$work/build" || fail "cannot prepare $work"
+  mkdir "$work" && ln -s "$build" "$work/build" && ln -s "$build" "$work/build-run" || fail "cannot prepare $work"
   : >"$actual"
   while IFS= read -r command; do
     printf '$ %s\n' "$command" >>"$actual"

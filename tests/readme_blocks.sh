@@ -1,57 +1,34 @@
 #!/bin/sh
-# readme_blocks.sh README BUILD_DIR: every block of README fenced as
-# ```console (indented or not) is a transcript, and must be what its commands write: each
-# line that begins with "$ " is a command, the lines up to the next command
-# are its standard output. The commands of a block run in order, by sh, in
-# a fresh empty folder of their own in which `build` and `build-run` lead
-# to BUILD_DIR, so the README's paths (build/seedacc, build-run/seedacc and
-# the same for seedacc-check) work as written.
-# Every command must end with status 0. Fails on the first block that
-# differs, or when README has no such block.
+# readme_blocks.sh README BUILD_DIR: every ```console block of README
+# (indented or not) is a transcript: a line "$ COMMAND" is run by sh, and the
+# lines up to the next command are its standard output. A block's commands
+# run in order in a fresh folder where `build` and `build-run` lead to
+# BUILD_DIR, so the README's paths work as written; each must exit with 0.
 set -u
-
 fail() { echo "readme_blocks: $*" >&2; exit 1; }
-[ $# -eq 2 ] || fail "usage: sh readme_blocks.sh README BUILD_DIR"
-readme=$1
-build=$(cd "$2" && pwd) || fail "no build folder $2"
-scratch=$(mktemp -d) || fail "no temporary folder"
-trap 'rm -rf "$scratch"' EXIT
+[ $# -eq 2 ] && build=$(cd "$2" && pwd) || fail "usage: sh readme_blocks.sh README BUILD_DIR"
+scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT || fail "no temporary folder"
 
-# scratch/N.expected: block N as written; scratch/N.commands: its commands.
+# Block N as written goes to scratch/N.expected, its commands to N.commands.
 awk -v dir="$scratch" '
-  inside && /^[ \t]*```/ { inside = 0; close(expected); close(commands); next }
+  inside && /^[ \t]*```/ { inside = 0; next }
   inside {
-    line = $0
-    if (substr(line, 1, indent) == margin) line = substr(line, indent + 1)
-    print line > expected
-    if (substr(line, 1, 2) == "$ ") print substr(line, 3) > commands
+    if (substr($0, 1, indent) == margin) $0 = substr($0, indent + 1)
+    print > (dir "/" n ".expected")
+    if (substr($0, 1, 2) == "$ ") print substr($0, 3) > (dir "/" n ".commands")
     next
   }
-  /^[ \t]*```console[ \t]*$/ {
-    count++; inside = 1
-    margin = $0; sub(/```.*/, "", margin); indent = length(margin)
-    expected = dir "/" count ".expected"; commands = dir "/" count ".commands"
-    printf "" > expected; printf "" > commands
-  }
-  END { if (inside) { print "a console block is not closed" > "/dev/stderr"; exit 1 } }
-' "$readme" || fail "$readme: malformed console block"
+  /^[ \t]*```console[ \t]*$/ { n++; inside = 1; margin = $0; sub(/```.*/, "", margin); indent = length(margin) }
+' "$1"
 
-count=0
 for expected in "$scratch"/*.expected; do
-  [ -e "$expected" ] || fail "$readme has no console block"
-  count=$((count + 1))
-  number=$(basename "$expected" .expected)
-  work="$scratch/run$number"
-  actual="$scratch/$number.actual"
-  mkdir "$work" && ln -s "$build" "$work/build" && ln -s "$build" "$work/build-run" || fail "cannot prepare $work"
-  : >"$actual"
+  [ -e "$expected" ] || fail "$1 has no console block"
+  block=${expected%.expected}
+  mkdir "$block.run" && ln -s "$build" "$block.run/build" && ln -s "$build" "$block.run/build-run"
   while IFS= read -r command; do
-    printf '$ %s\n' "$command" >>"$actual"
-    (cd "$work" && sh -c "$command" </dev/null >>"$actual" 2>"$scratch/stderr")
-    status=$?
-    [ "$status" -eq 0 ] || fail "'$command' exited with status $status: $(head -c 300 "$scratch/stderr")"
-  done <"$scratch/$number.commands"
-  diff -u "$expected" "$actual" >&2 \
-    || fail "console block $number of $readme is not its commands' output (diff above: - README, + commands)"
+    printf '$ %s\n' "$command"
+    (cd "$block.run" && sh -c "$command" </dev/null 2>"$block.stderr") || fail "'$command' failed: $(cat "$block.stderr")"
+  done <"$block.commands" >"$block.actual"
+  diff -u "$expected" "$block.actual" >&2 || fail "a console block of $1 differs from its commands' output (- README, + commands)"
 done
-echo "readme_blocks: $count console blocks equal their commands' output"
+echo "readme_blocks: every console block of $1 is its commands' output"

@@ -200,4 +200,21 @@ TEST(Output, NothingWrittenWhenOneFileFails) {
   fs::remove_all(dir);
 }
 
+// The second rename fails (its target is a folder): the first target,
+// already renamed, is put back as it was, and no temporary is left.
+TEST(Output, FailedRenamePutsBackTheOutputsAlreadyRenamed) {
+  const fs::path dir = scratch("rename");
+  std::ofstream(dir / "a.csv") << "old\n";
+  fs::create_directories(dir / "b.svg" / "inside");
+  EXPECT_THROW(check::write_files({{(dir / "a.csv").string(), "one\n"},
+                                   {(dir / "c.csv").string(), "new\n"},
+                                   {(dir / "b.svg").string(), "two\n"}}),
+               check::OutputError);
+  EXPECT_EQ(read_file(dir / "a.csv"), "old\n");
+  EXPECT_FALSE(fs::exists(dir / "c.csv"));
+  EXPECT_TRUE(fs::is_directory(dir / "b.svg" / "inside"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+  fs::remove_all(dir);
+}
+
 }  // namespace

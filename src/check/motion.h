@@ -40,9 +40,7 @@ struct MotionSummary {
 };
 
 // The baseline correction of the report, by name, for its readers.
-constexpr const char* kBaselineCorrection =
-    "quadratic velocity baseline: c1 t + c2 t^2 fitted to the velocity by\n"
-    "least squares and removed (a straight line removed from the acceleration)";
+constexpr const char* kBaselineCorrection = "quadratic velocity baseline";
 
 // Velocity integrated from rest with the quadratic velocity baseline
 // removed: the least-squares fit c1 tau + c2 tau^2 of `velocity` (tau = i dt,

@@ -90,7 +90,10 @@ TEST_F(Cli, GoodRecordWritesReportTableAndPicture) {
   const std::string table = read_file(dir_ / "work" / "table.csv");
   EXPECT_EQ(run("--svg pic.svg --csv table.csv good.csv").out, outcome.out);
   EXPECT_EQ(read_file(dir_ / "work" / "table.csv"), table);
-  EXPECT_NE(run("good.csv --damping 0.02").out, outcome.out);
+  // The table's target column is the target scaled for the damping.
+  EXPECT_NE(run("good.csv --damping 0.02 --csv damped.csv").out, outcome.out);
+  EXPECT_NE(read_file(dir_ / "work" / "damped.csv").find("\n1,1,"), std::string::npos);
+  EXPECT_NE(read_file(dir_ / "work" / "damped.csv").find(",640,"), std::string::npos);
 }
 
 TEST_F(Cli, HelpGoesToStandardOutput) {

@@ -76,18 +76,51 @@ TEST(Comparison, MeanOverTenthToFourSeconds) {
 }
 
 // A record of two sines, long enough to load every oscillator.
-check::CheckResult sample_result(const std::string& source) {
+// Scaled by `scale`, sampled at `dt`, checked with `options`.
+check::CheckResult sample_result(const std::string& source, double scale = 1.0,
+                                 double dt = 0.01, check::CriteriaOptions options = {}) {
   check::Record record;
   record.source = source;
   record.has_header = true;
-  record.dt = 0.01;
+  record.dt = dt;
   record.time_resolution = 0.01;
-  for (int i = 0; i < 4000; ++i) {
-    const double t = i * 0.01;
-    record.acc.push_back(200.0 * std::sin(2 * 3.14159 * 1.3 * t) * std::exp(-0.05 * t) +
-                         80.0 * std::sin(2 * 3.14159 * 7.0 * t));
+  for (int i = 0; i * dt < 40.0; ++i) {
+    const double t = i * dt;
+    record.acc.push_back(scale * (200.0 * std::sin(2 * 3.14159 * 1.3 * t) * std::exp(-0.05 * t) +
+                                  80.0 * std::sin(2 * 3.14159 * 7.0 * t)));
   }
-  return check::run_check(record, {});
+  return check::run_check(record, options);
+}
+
+// Warnings and the damped target, each where it must appear and nowhere
+// else.
+TEST(Report, WarningsAndDampedTarget) {
+  check::CriteriaOptions damped;
+  damped.damping = 0.02;
+  const struct {
+    const char* reason;
+    check::CheckResult result;
+    const char* line;
+    bool present;
+  } rows[] = {
+      {"peak 0.277 gal: a record in g or m/s^2?", sample_result("g.csv", 0.001), "\nwarning: "
+       "peak acceleration 0.277 gal is below 1 gal: check that the accelerations are in gal", true},
+      {"peak 5540 gal is above 5000 gal", sample_result("mm.csv", 20.0), "is above 5000 gal", true},
+      {"peak 277 gal is plausible", sample_result("r.csv"), "\nwarning: peak", false},
+      {"dt 0.02 s: 31 points above 25 Hz are listed as not judged",
+       sample_result("c.csv", 1.0, 0.02), "\nwarning: 31 of the 271 points in the range "
+       "(25.12-50 Hz) lie above the Nyquist frequency 25 Hz of the record and are not judged\n",
+       true},
+      {"the 50 Hz row says it is not judged", sample_result("c.csv", 1.0, 0.02),
+       "  not judged, above the Nyquist frequency\n      0.03162", true},
+      {"dt 0.01 s judges every point", sample_result("r.csv"), "not judged", false},
+      {"damping 0.02: the target column is 1.25 times 512 gal at 1 s",
+       sample_result("r.csv", 1.0, 0.01, damped), "        640 ", true},
+  };
+  for (const auto& row : rows) {
+    const std::string text = check::format_report(row.result);
+    EXPECT_EQ(text.find(row.line) != std::string::npos, row.present) << row.reason << "\n" << text;
+  }
 }
 
 TEST(Report, StatesEverySectionAndTheVerdict) {

@@ -179,7 +179,13 @@ std::string read_file(const fs::path& path) {
 
 TEST(Picture, WellFormedWithBothCurvesBandAndEscapedName) {
   const std::string svg = check::format_svg(sample_result("a&b<c>\"\x01\xff.csv"));
-  for (const char* part : {"width=\"900\" height=\"600\"", "id=\"history\"",
+  // Nyquist at 50 Hz is the end of the axis, not inside it; at 25 Hz it is.
+  EXPECT_EQ(svg.find("id=\"nyquist\""), std::string::npos);
+  const std::string coarse = check::format_svg(sample_result("c.csv", 1.0, 0.02));
+  EXPECT_NE(coarse.find("Nyquist 25 Hz"), std::string::npos);
+  EXPECT_NE(coarse.find("id=\"nyquist-ratio\""), std::string::npos);
+  for (const char* part : {"width=\"900\" height=\"820\"", "id=\"history\"", "id=\"ratio\"",
+                           "id=\"outside-band\"", "frequency (Hz)", ">1.30<", ">0.90<",
                            "id=\"computed-sa\"", "id=\"target-sa\"", "id=\"band\"",
                            "time (s)", "acceleration (gal)", "period (s)",
                            "pseudo-acceleration Sa (gal)", "a&amp;b&lt;c&gt;&quot;??.csv",

@@ -162,7 +162,7 @@ std::string format_motion(const CheckResult& result) {
   text += format("  %-22s %11.4g cm    at the end\n", "residual displacement",
                  motion.residual_displacement);
   text += format("  %-22s %11.4g cm/s\n", "Arias intensity", motion.arias_intensity);
-  text += duration_line("significant duration", motion.duration);
+  text += duration_line("D5-95 duration", motion.duration);
   text += duration_line("D5-75 duration", motion.duration_5_75);
   text += std::string("after the ") + kBaselineCorrection +
           " correction (c1 t + c2 t^2 fitted to the velocity\n"

@@ -129,7 +129,7 @@ TEST(Report, StatesEverySectionAndTheVerdict) {
   for (const char* part :
        {"seedacc-check: two-sines.csv\n", "record: 4000 samples, dt = 0.01 s, 0 s to 39.99 s",
         "peak acceleration", "peak velocity", "peak displacement", "Arias intensity",
-        "significant duration", "damping ratio 0.05", "271 frequencies",
+        "D5-95 duration", "D5-75 duration", "residual velocity", "damping ratio 0.05", "271 frequencies",
         "then 50 Hz", "smallest ratio", "largest ratio", "mean ratio",
         "over T = 0.1-4 s (161 points)", "below the band:", "above the band:"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part;

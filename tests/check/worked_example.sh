@@ -52,7 +52,7 @@ for run in 1 2; do
     '^record: 16384 samples, dt = 0\.01 s, 0 s to 163\.83 s, header line present$' \
     '^  peak acceleration  *-*[0-9.e+-]* gal   at  *[0-9]*\.[0-9][0-9] s$' \
     '^  peak velocity ' '^  peak displacement ' '^  Arias intensity ' \
-    '^  significant duration  *[0-9.]* s     from ' \
+    '^  D5-95 duration  *[0-9.]* s     from ' \
     '^pseudo-acceleration response spectrum, damping ratio 0\.05$' \
     '^  271 frequencies: 100 per decade from 0\.1 Hz' \
     '^  smallest ratio ' '^  largest ratio ' '^  mean ratio .* (161 points)$' \

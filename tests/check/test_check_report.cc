@@ -142,6 +142,13 @@ TEST(Report, StatesEverySectionAndTheVerdict) {
       << last_line;
 }
 
+// A long path is kept whole in the summary, not cut at a buffer's size.
+TEST(Report, SummaryKeepsLongFileNames) {
+  const std::string path(600, 'a');
+  EXPECT_NE(check::format_summary({{path, nullptr}}).find(path + "  not read\n"),
+            std::string::npos);
+}
+
 TEST(Table, HeaderAndOneLinePerFrequency) {
   const check::CheckResult result = sample_result("r.csv");
   std::istringstream table(check::format_csv(result.evaluation.points));

@@ -1,0 +1,250 @@
+// cli.cc: the command line of seedacc-match (see cli.h).
+#include "cli.h"
+
+#include <cassert>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "check/cli.h"
+#include "motion.h"
+#include "output.h"
+#include "report.h"
+#include "response.h"
+#include "synthesis/target_sa.h"
+#include "textio/fmt.h"
+
+namespace match {
+namespace {
+
+using check::UsageError;
+
+// printf-style formatting of one report line into a std::string.
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* pattern, ...) {
+  char buffer[256];
+  va_list args;
+  va_start(args, pattern);
+  std::vsnprintf(buffer, sizeof buffer, pattern, args);
+  va_end(args);
+  return buffer;
+}
+
+double parse_double(const std::string& name, const std::string& text) {
+  double value = 0.0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+      !std::isfinite(value)) {
+    throw UsageError(name + " needs a number, got '" + text + "'");
+  }
+  return value;
+}
+
+void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (name == "--damping") {
+    options.damping = parse_double(name, value);
+    if (!(options.damping > 0.0 && options.damping < 1.0)) {
+      throw UsageError("--damping must be between 0 and 1 (exclusive), got '" + value + "'");
+    }
+  } else if (name == "--range") {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string::npos) throw UsageError("--range needs F1:F2, got '" + value + "'");
+    options.range_low = parse_double(name, value.substr(0, colon));
+    options.range_high = parse_double(name, value.substr(colon + 1));
+    if (!(options.range_low > 0.0 && options.range_low < options.range_high)) {
+      throw UsageError("--range needs 0 < F1 < F2, got '" + value + "'");
+    }
+  } else {
+    int count = 0;
+    const auto result = std::from_chars(value.data(), value.data() + value.size(), count);
+    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || count < 1 ||
+        count > kMostIterations) {
+      throw UsageError("--max-iterations needs a whole number from 1 to " +
+                       std::to_string(kMostIterations) + ", got '" + value + "'");
+    }
+    options.max_iterations = count;
+  }
+}
+
+// The compared points and their target. (Provisional: the check's
+// criteria module will define both.)
+Settings compared_points(const Options& options, const check::Record& seed) {
+  Settings settings;
+  settings.damping = options.damping;
+  settings.max_iterations = options.max_iterations;
+  const double nyquist = 0.5 / seed.dt;
+  const double correction = 1.5 / (1.0 + 10.0 * options.damping);
+  for (const double frequency : check::spectrum_frequencies()) {
+    if (options.range_high > 0.0 &&
+        (frequency < options.range_low || frequency > options.range_high)) continue;
+    if (frequency > nyquist) continue;
+    settings.frequencies.push_back(frequency);
+    settings.target.push_back(synthesis::target_sa(1.0 / frequency) * correction);
+  }
+  return settings;
+}
+
+std::string iteration_lines(const MatchResult& result) {
+  std::string text;
+  for (std::size_t i = 0; i < result.iterations.size(); ++i) {
+    const IterationSummary& step = result.iterations[i];
+    text += format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
+                   i, i == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
+                   step.highest_ratio, step.highest_frequency, i == result.best ? "  <- kept" : "");
+  }
+  return text;
+}
+
+std::string motion_lines(const check::Record& seed, const check::Record& matched) {
+  const check::MotionSummary motion = check::summarize_motion(matched);
+  const check::MotionSummary seed_motion = check::summarize_motion(seed);
+  const Residuals residuals = final_residuals(matched.acc, matched.dt);
+  std::string text;
+  text += format("  peak acceleration     %10.4g gal   at %9.2f s\n", motion.acceleration.value,
+                 motion.acceleration.time);
+  text += format("  peak velocity         %10.4g cm/s  at %9.2f s\n", motion.velocity.value,
+                 motion.velocity.time);
+  text += format("  peak displacement     %10.4g cm    at %9.2f s\n", motion.displacement.value,
+                 motion.displacement.time);
+  text += format("  residual velocity     %10.3g cm/s\n", residuals.velocity);
+  text += format("  residual displacement %10.3g cm\n", residuals.displacement);
+  text += format("  D5-95 of the seed     %10.4g s\n", seed_motion.duration.length());
+  text += format("  D5-95 of the result   %10.4g s     (%.3f of the seed's)\n",
+                 motion.duration.length(),
+                 motion.duration.length() / seed_motion.duration.length());
+  return text;
+}
+
+}  // namespace
+
+std::string usage_text() {
+  return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
+         "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
+         "  OUT.csv             the matched record, written in the same layout\n"
+         "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
+         "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
+         "  --max-iterations N  at most N correction steps, 1 to 1000 (default 40)\n"
+         "  --help              show this text\n"
+         "exit status: 0 matched, 3 every criterion not met (best record written),\n"
+         "             1 seed unreadable or output not written, 2 usage error\n";
+}
+
+Options parse_arguments(const std::vector<std::string>& args) {
+  Options options;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "-h" || arg == "--help") {
+      options.help = true;
+      continue;
+    }
+    if (arg.size() < 2 || arg[0] != '-') {
+      files.push_back(arg);
+      continue;
+    }
+    std::string name = arg;
+    std::string value;
+    bool has_value = false;
+    const std::size_t equals = arg.find('=');
+    if (equals != std::string::npos) {
+      name = arg.substr(0, equals);
+      value = arg.substr(equals + 1);
+      has_value = true;
+    }
+    if (name != "--damping" && name != "--range" && name != "--max-iterations") {
+      throw UsageError("unknown option '" + name + "'");
+    }
+    if (!has_value) {
+      if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) {
+        throw UsageError(name + " needs a value");
+      }
+      value = args[++i];
+    }
+    if (value.empty()) throw UsageError(name + " needs a value");
+    set_option(options, name, value);
+  }
+  if (options.help) return options;
+  if (files.size() != 2) {
+    throw UsageError(files.size() < 2 ? "SEED.csv and OUT.csv are needed"
+                                      : "only SEED.csv and OUT.csv may be given, got '" +
+                                            files[2] + "' as well");
+  }
+  options.input = files[0];
+  options.output = files[1];
+  if (options.input == options.output) throw UsageError("OUT.csv names the seed itself");
+  return options;
+}
+
+std::string format_record_file(const check::Record& layout, const std::vector<double>& acc) {
+  assert(!acc.empty());
+  // The seed's own decimals, at least the two of F8.2; the width holds the
+  // last time, its sign and point, and is at least 8.
+  int decimals = 2;
+  if (layout.time_resolution > 0.0 && layout.time_resolution < 0.01) {
+    decimals = static_cast<int>(std::lround(-std::log10(layout.time_resolution)));
+    decimals = std::min(decimals, 9);
+  }
+  const double last_time = std::max(std::fabs(layout.start_time),
+                                    std::fabs(layout.time_at(acc.size() - 1)));
+  int digits = 1;
+  for (double limit = 10.0; last_time >= limit && digits < 30; limit *= 10.0) ++digits;
+  const int width = std::max(8, digits + decimals + 2);
+  assert(width + 14 <= textio::fmt::kMaxWidth);
+
+  std::string text = " time(sec),matched-Acc(gal)\n";
+  text.reserve(text.size() + acc.size() * static_cast<std::size_t>(width + 14));
+  char line[textio::fmt::kMaxWidth + 1];  // time, comma, E12.4, line feed
+  for (std::size_t i = 0; i < acc.size(); ++i) {
+    char* end = textio::fmt::edit_f(line, layout.time_at(i), width, decimals);
+    *end++ = ',';
+    end = textio::fmt::edit_e(end, acc[i], 12, 4);
+    *end++ = '\n';
+    text.append(line, end);
+  }
+  return text;
+}
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options options;
+  try {
+    options = parse_arguments(args);
+  } catch (const UsageError& error) {
+    err << "seedacc-match: " << error.what() << "\n" << usage_text();
+    return kExitUsage;
+  }
+  if (options.help) {
+    out << usage_text();
+    return kExitMatched;
+  }
+  try {
+    const check::Record seed = check::read_record_file(options.input);
+    const Settings settings = compared_points(options, seed);
+    if (settings.frequencies.empty()) {
+      err << "seedacc-match: no point of the spectrum lies in the range and below the "
+             "record's Nyquist frequency\n";
+      return kExitUsage;
+    }
+    const MatchResult result = match_record(seed, settings);
+    check::write_files({{options.output, format_record_file(seed, result.acc)}});
+    check::Record matched = seed;
+    matched.source = options.output;
+    matched.acc = result.acc;
+    const check::CheckResult checked = check::run_check(matched, options.damping);
+    out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
+        << iteration_lines(result) << "\n"
+        << check::format_report(checked) << "\n"
+        << motion_lines(seed, matched);
+    out.flush();
+    if (!out) {
+      err << "seedacc-match: cannot write the report to standard output\n";
+      return kExitFailure;
+    }
+    return result.iterations[result.best].meets_aim ? kExitMatched : kExitNotMatched;
+  } catch (const std::exception& error) {
+    err << "seedacc-match: " << error.what() << "\n";
+    return kExitFailure;
+  }
+}
+
+}  // namespace match

@@ -13,6 +13,8 @@
 namespace check {
 namespace {
 
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -50,8 +52,13 @@ std::string format_time(double seconds) {
 struct Sample {
   long line;
   double time;
+  double time_unit;  // unit of the last printed digit of the time
   double acc;
 };
+
+// The tolerance of a time printed to `unit`: half of it, with a margin of
+// 1e-6 of it for the binary representation.
+double half_unit(double unit) { return 0.5 * unit * (1.0 + 1e-6); }
 
 // Checks the time column and fills dt, start_time and time_resolution.
 void check_spacing(const std::vector<Sample>& samples,
@@ -65,24 +72,30 @@ void check_spacing(const std::vector<Sample>& samples,
              format_time(samples[1].time) + " s)");
   }
   const double dt = (last - first) / static_cast<double>(count - 1);
-  const double unit = record.time_resolution;
-  const double tolerance = 0.5 * unit * (1.0 + 1e-6);
-  const auto spacing_fault = [&](std::size_t i, double expected) {
+  const auto spacing_fault = [&](std::size_t i, double expected, double tolerance) {
     fail(source, samples[i].line,
          "time " + format_time(samples[i].time) +
              " s breaks the equal spacing of the times (dt " + format_time(dt) +
              " s, expected " + format_time(expected) + " s within " +
-             format_time(0.5 * unit) + " s)");
+             format_time(tolerance) + " s)");
   };
   // Steps first, so that a missing or repeated sample is reported where it
-  // is, then the offsets from the first time, which catch a slow drift.
+  // is, then the offsets from the first time, which catch a slow drift and
+  // a gap beside a time printed with fewer digits ("1" among "0.99",
+  // "1.01"). Each time is held to its own printed digits: a step to the
+  // coarser of its two ends, an offset to the time's own.
   for (std::size_t i = 1; i < count; ++i) {
     const double step = samples[i].time - samples[i - 1].time;
-    if (std::fabs(step - dt) > tolerance) spacing_fault(i, samples[i - 1].time + dt);
+    const double unit = std::max(samples[i - 1].time_unit, samples[i].time_unit);
+    if (std::fabs(step - dt) > half_unit(unit)) {
+      spacing_fault(i, samples[i - 1].time + dt, 0.5 * unit);
+    }
   }
   for (std::size_t i = 1; i < count; ++i) {
     const double expected = first + static_cast<double>(i) * dt;
-    if (std::fabs(samples[i].time - expected) > tolerance) spacing_fault(i, expected);
+    if (std::fabs(samples[i].time - expected) > half_unit(samples[i].time_unit)) {
+      spacing_fault(i, expected, 0.5 * samples[i].time_unit);
+    }
   }
   record.start_time = first;
   record.dt = dt;
@@ -160,11 +173,16 @@ Record parse_record(std::istream& in, const std::string& source) {
   std::vector<Sample> samples;
   std::string line;
   long line_number = 0;
-  double coarsest = 0.0;
+  double finest = 0.0;
   bool first_content = true;
   while (std::getline(in, line)) {
     ++line_number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A UTF-8 byte-order mark, as some editors and spreadsheets begin a
+    // file with, is not part of the first line.
+    if (line_number == 1 && line.rfind(kByteOrderMark, 0) == 0) {
+      line.erase(0, sizeof kByteOrderMark - 1);
+    }
     const std::string_view content = trim(line);
     if (content.empty()) continue;
     if (first_content) {
@@ -187,8 +205,8 @@ Record parse_record(std::istream& in, const std::string& source) {
            "expected two numbers separated by a comma (time,acceleration), "
            "found " + excerpt(content));
     }
-    coarsest = std::max(coarsest, time_unit);
-    samples.push_back({line_number, time, acc});
+    finest = samples.empty() ? time_unit : std::min(finest, time_unit);
+    samples.push_back({line_number, time, time_unit, acc});
   }
   if (in.bad()) throw InputError(source + ": read error");
   if (line_number == 0) fail(source, 1, "the file is empty");
@@ -197,7 +215,7 @@ Record parse_record(std::istream& in, const std::string& source) {
          samples.empty() ? std::string("no records; at least 2 are needed")
                          : std::string("only 1 record; at least 2 are needed"));
   }
-  record.time_resolution = coarsest;
+  record.time_resolution = finest;
   check_spacing(samples, source, record);
   record.acc.reserve(samples.size());
   for (const Sample& sample : samples) record.acc.push_back(sample.acc);

@@ -35,7 +35,7 @@ struct Record {
   bool has_header = false;  // whether line 1 was a header line
   double start_time = 0.0;  // time of the first sample, s
   double dt = 0.0;          // time step, s (> 0)
-  double time_resolution = 0.0;  // unit of the last printed digit of the times
+  double time_resolution = 0.0;  // unit of the finest last printed digit of the times
   std::vector<double> acc;  // acceleration, gal (at least 2 samples)
 
   double time_at(std::size_t index) const {
@@ -59,12 +59,16 @@ struct Record {
 // - Lines that are empty or blank are skipped; a carriage return before the
 //   line feed is ignored.
 // - At least 2 records are needed.
-// - Times must be equally spaced: dt is (last time - first time) / (n - 1),
-//   and every step between neighbouring times, and every time's offset from
-//   first time + i dt, must be within half a unit of the last printed digit
-//   of the times (0.005 s for times printed with 2 decimals), plus a margin
-//   of 1e-6 of that unit for the binary representation. A missing or
-//   repeated sample therefore fails whenever dt is at least one such unit.
+// - A UTF-8 byte-order mark at the start of the file is skipped.
+// - Times must be equally spaced: dt is (last time - first time) / (n - 1).
+//   Each time is held to its own printed digits ("15" to +-0.5 s, "14.99"
+//   to +-0.005 s, so times written without trailing zeros are read as
+//   written): every step between neighbouring times must be within half a
+//   unit of the coarser of its two times' last digits, and every time's
+//   offset from first time + i dt within half a unit of its own, each plus a
+//   margin of 1e-6 of that unit for the binary representation. A missing or
+//   repeated sample therefore fails whenever dt is at least one unit of the
+//   digits of the times around it.
 //
 // Throws InputError naming the source and the line on the first fault.
 Record parse_record(std::istream& in, const std::string& source);

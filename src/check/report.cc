@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "response.h"
-#include "synthesis/target_sa.h"
 
 namespace check {
 namespace {
@@ -80,22 +79,6 @@ std::string peak_line(const char* name, const Peak& peak, const char* unit,
 }
 
 }  // namespace
-
-std::vector<SpectrumPoint> compare_with_target(
-    const std::vector<double>& frequencies, const std::vector<double>& sa) {
-  std::vector<SpectrumPoint> points;
-  points.reserve(frequencies.size());
-  for (std::size_t i = 0; i < frequencies.size(); ++i) {
-    SpectrumPoint point;
-    point.frequency = frequencies[i];
-    point.period = 1.0 / frequencies[i];
-    point.sa = sa[i];
-    point.target = synthesis::target_sa(point.period);
-    point.ratio = point.sa / point.target;
-    points.push_back(point);
-  }
-  return points;
-}
 
 Comparison compare(const std::vector<SpectrumPoint>& points) {
   Comparison result;

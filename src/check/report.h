@@ -5,28 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "criteria.h"
 #include "motion.h"
 #include "record.h"
 
 namespace check {
 
-// The acceptance band for one synthetic record: at every frequency the
-// spectrum lies no more than 10 % below and no more than 30 % above the
-// target. A ratio equal to a bound is inside.
-constexpr double kBandLow = 0.90;
-constexpr double kBandHigh = 1.30;
-
 // The period range of the mean ratio, s (both ends included).
 constexpr double kMeanPeriodLow = 0.1;
 constexpr double kMeanPeriodHigh = 4.0;
-
-struct SpectrumPoint {
-  double frequency = 0.0;  // Hz
-  double period = 0.0;     // s, 1 / frequency
-  double sa = 0.0;         // computed pseudo-acceleration, gal
-  double target = 0.0;     // target spectral acceleration, gal
-  double ratio = 0.0;      // sa / target
-};
 
 // A run of neighbouring grid points outside the band.
 struct Excursion {
@@ -54,11 +41,6 @@ struct CheckResult {
   std::vector<SpectrumPoint> spectrum;  // by increasing frequency
   Comparison comparison;
 };
-
-// Target, ratio and period for computed `sa` at `frequencies` (Hz), the
-// target taken from the program's one definition of it.
-std::vector<SpectrumPoint> compare_with_target(
-    const std::vector<double>& frequencies, const std::vector<double>& sa);
 
 // Smallest and largest ratio, mean over 0.1-4 s and the acceptance verdict
 // of `points` (not empty).

@@ -38,6 +38,22 @@ std::string times(int count, double step, int decimals, int skip = -1) {
   return text;
 }
 
+// Times 0 to 15 s at 0.01 s written without trailing zeros ("0", "0.01",
+// "0.1", "1", "15"), as %g and spreadsheets write them; `skip` left out.
+std::string trimmed_times(int skip) {
+  std::string text;
+  char time[32];
+  for (int i = 0; i <= 1500; ++i) {
+    if (i == skip) continue;
+    std::snprintf(time, sizeof time, "%.2f", i * 0.01);
+    std::string shown = time;
+    while (shown.back() == '0') shown.pop_back();
+    if (shown.back() == '.') shown.pop_back();
+    text += shown + ",1\n";
+  }
+  return text;
+}
+
 TEST(RecordLayout, ReadsTheLayoutSeedaccWrites) {
   const check::Record record = parse(
       " time(sec),seed-Acc(gal)\n"
@@ -61,6 +77,18 @@ TEST(RecordLayout, AcceptsNoHeaderCarriageReturnsAndBlankLines) {
   EXPECT_EQ(record.start_time, 1.5);
   EXPECT_EQ(record.dt, 0.25);
   EXPECT_EQ(record.acc[1], -3.0);
+}
+
+// A byte-order mark is not a header: no sample is lost, and a real header
+// after it is still one.
+TEST(RecordLayout, ByteOrderMarkIsSkipped) {
+  const check::Record bare = parse("\xEF\xBB\xBF" "0.00,1\n0.01,2\n0.02,3\n");
+  EXPECT_FALSE(bare.has_header);
+  EXPECT_EQ(bare.acc.size(), 3u);
+  const check::Record headed = parse("\xEF\xBB\xBF" "t,a\n0.00,1\n0.01,2\n");
+  EXPECT_TRUE(headed.has_header);
+  EXPECT_EQ(headed.acc.size(), 2u);
+  EXPECT_EQ(parse(trimmed_times(-1)).acc.size(), 1501u);
 }
 
 TEST(RecordLayout, OtherStepsAndPrecisions) {
@@ -126,7 +154,12 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"GapInMiddle", times(1000, 0.01, 2, 500), "rec.csv:502: time 5.01 s breaks"},
         Fault{"GapNearEnd", times(1000, 0.01, 2, 998), "rec.csv:1000: time 9.99 s breaks"},
         Fault{"GapNearStart", times(1000, 0.01, 2, 1), "rec.csv:3: time 0.02 s breaks"},
-        Fault{"UnevenSubsample", times(400, 0.005, 2), "rec.csv:"}),
+        Fault{"UnevenSubsample", times(400, 0.005, 2), "rec.csv:"},
+        // Each time's tolerance from its own digits, not from the coarsest
+        // ("15", +-0.5 s): the step 6.99 -> 7.01 is a gap.
+        Fault{"TrimmedTimesGap", trimmed_times(700), "rec.csv:701: time 7.01 s breaks"},
+        // 0.98 -> 1 hides in the step of "1" (+-0.5 s); 1.01 is then off.
+        Fault{"TrimmedTimesGapBeforeWhole", trimmed_times(99), "rec.csv:101: time 1.01 s breaks"}),
     [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
 
 TEST(RecordFiles, MissingFileAndDirectory) {

@@ -1,0 +1,188 @@
+// criteria.h: the acceptance criteria of a record against the target
+// spectrum, shared by seedacc-check and seedacc-match.
+//
+// One definition of: the damping correction of the target, the compared
+// points (the grid narrowed by a frequency range and never above the
+// record's Nyquist frequency), every criterion with its limit, and the
+// lines that state them.
+//
+//   record   time step at most 0.01 s; duration at least 20 s
+//   band     every compared ratio Sa / target from 0.90 to 1.30 (inclusive)
+//   window   no run of more than 9 adjacent compared points below the target
+//            (a +-10 % frequency window at 100 points per decade)
+//   fit      minimum ratio at least 0.85, mean ratio at least 1.0,
+//            coefficient of variation of the ratio at most 0.05, over the
+//            compared points; SI ratio at least 1.0
+//
+// SI is the integral of the pseudo-velocity Sa / omega over the periods
+// 0.1 s to 2.5 s, by the trapezoidal rule over the compared grid periods in
+// that range; the SI ratio is the record's SI over the target's.
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "response.h"
+
+namespace check {
+
+// The grid of the spectrum (see spectrum_frequencies()).
+constexpr double kGridLow = 0.1;   // Hz
+constexpr double kGridHigh = 50.0;  // Hz
+
+// Relative margin with which frequencies and periods formed in floating
+// point are compared with the limits they are meant to meet (the 50 Hz
+// point against the Nyquist frequency of a 0.01 s record, 1 / 10 Hz
+// against 0.1 s).
+constexpr double kLimitMargin = 1e-9;
+
+// Record limits.
+constexpr double kMaxTimeStep = 0.01;  // s
+constexpr double kMinDuration = 20.0;  // s
+
+// Band of the ratio, bounds inside.
+constexpr double kBandLow = 0.90;
+constexpr double kBandHigh = 1.30;
+
+// Longest run of adjacent compared points below the target that passes.
+constexpr std::size_t kMaxRunBelow = 9;
+
+// Fit limits.
+constexpr double kMinRatio = 0.85;
+constexpr double kMinMeanRatio = 1.0;
+constexpr double kMaxRatioCov = 0.05;
+constexpr double kMinSiRatio = 1.0;
+constexpr double kSiPeriodLow = 0.1;   // s
+constexpr double kSiPeriodHigh = 2.5;  // s
+
+// The factor 1.5 / (1 + 10 h) by which the target, given for 5 % damping,
+// is scaled for damping ratio h; exactly 1 at h = 0.05. Requires h > 0.
+double damping_factor(double damping);
+
+// The target spectral acceleration, gal, at `period` (s) for `damping`.
+double damped_target(double period, double damping);
+
+// A closed frequency range, Hz.
+struct FrequencyRange {
+  double low = kGridLow;
+  double high = kGridHigh;
+};
+
+// Reads "F1:F2" (Hz) as a range with kGridLow <= F1 < F2 <= kGridHigh
+// (each bound within kLimitMargin) holding at least one grid point.
+// Throws std::invalid_argument with a one-line message otherwise.
+FrequencyRange parse_frequency_range(const std::string& text);
+
+// What the check is asked: damping ratio in (0, 1) and frequency range.
+struct CriteriaOptions {
+  double damping = kDefaultDamping;
+  FrequencyRange range;
+};
+
+// The grid points in the range, split by the Nyquist frequency. Grid
+// indices [in_range_first, compared_end) are compared; [compared_end,
+// in_range_end) lie above the Nyquist frequency and are not judged. Both
+// spans are contiguous because the grid increases.
+struct ComparedPoints {
+  double nyquist = 0.0;  // Hz, 1 / (2 dt)
+  std::size_t in_range_first = 0;
+  std::size_t compared_end = 0;
+  std::size_t in_range_end = 0;
+  std::size_t compared_count() const { return compared_end - in_range_first; }
+  std::size_t above_nyquist_count() const { return in_range_end - compared_end; }
+  bool compared(std::size_t index) const {
+    return index >= in_range_first && index < compared_end;
+  }
+};
+
+// The compared points of spectrum_frequencies() for a record of step `dt`
+// (> 0) and `range`: a point is compared when it lies in the range and not
+// above the Nyquist frequency (each test within kLimitMargin).
+ComparedPoints select_points(double dt, const FrequencyRange& range);
+
+struct SpectrumPoint {
+  double frequency = 0.0;  // Hz
+  double period = 0.0;     // s, 1 / frequency
+  double sa = 0.0;         // computed pseudo-acceleration, gal
+  double target = 0.0;     // target spectral acceleration for the damping, gal
+  double ratio = 0.0;      // sa / target
+};
+
+// Target, ratio and period for computed `sa` at `frequencies` (Hz, same
+// length), the target being damped_target(period, damping).
+std::vector<SpectrumPoint> compare_with_target(
+    const std::vector<double>& frequencies, const std::vector<double>& sa,
+    double damping = kDefaultDamping);
+
+// The figures behind the spectrum criteria, over the compared points.
+// Indices are grid indices; all are meaningful only when count > 0.
+struct SpectrumFit {
+  std::size_t count = 0;          // compared points
+  std::size_t lowest = 0;         // smallest ratio
+  std::size_t highest = 0;        // largest ratio
+  std::size_t outside_band = 0;   // ratio < kBandLow or > kBandHigh
+  double mean_ratio = 0.0;
+  double ratio_cov = 0.0;         // standard deviation (divided by count) / mean
+  std::size_t run_length = 0;     // longest run below the target (ratio < 1)
+  std::size_t run_first = 0;      // its first and last grid index
+  std::size_t run_last = 0;
+  std::size_t si_count = 0;       // compared points in the SI period range
+  double si_record = 0.0;         // cm
+  double si_target = 0.0;         // cm
+  double si_ratio = 0.0;          // si_record / si_target; 0 when undefined
+  double si_period_low = 0.0;     // periods actually integrated over, s
+  double si_period_high = 0.0;
+};
+
+// SpectrumFit of `points` (the whole grid) over the compared points.
+SpectrumFit fit_spectrum(const std::vector<SpectrumPoint>& points,
+                         const ComparedPoints& compared);
+
+// One criterion: its name (used in the verdict), its figure, whether it
+// passes, and a note with its limit and details.
+struct Criterion {
+  std::string name;
+  std::string figure;
+  bool pass = false;
+  std::string note;
+};
+
+// Every criterion in the order they are printed; pass only when all pass.
+struct Verdict {
+  std::vector<Criterion> criteria;
+  bool pass = false;
+  std::vector<std::string> failed;  // names of the failed criteria, in order
+};
+
+// Everything the criteria need and give, for one record.
+struct Evaluation {
+  CriteriaOptions options;
+  double dt = 0.0;              // s
+  std::size_t sample_count = 0;
+  double duration = 0.0;        // (sample_count - 1) dt, s
+  std::vector<SpectrumPoint> points;  // the whole grid, by frequency
+  ComparedPoints compared;
+  SpectrumFit fit;
+  Verdict verdict;
+};
+
+// Computes the spectrum of the record (`acc` in gal, step `dt` s > 0, at
+// least 2 samples) on spectrum_frequencies() with options.damping and
+// judges it. The spectrum is computed at every grid point, compared or not.
+Evaluation evaluate_record(double dt, const std::vector<double>& acc,
+                           const CriteriaOptions& options);
+
+// The same for a spectrum already computed: `sa` (gal) at every point of
+// spectrum_frequencies(), for a record of `sample_count` samples at `dt`.
+Evaluation evaluate_spectrum(double dt, std::size_t sample_count,
+                             const std::vector<double>& sa,
+                             const CriteriaOptions& options);
+
+// Writes one line per criterion,
+//   "<name padded to 14> <figure padded to 13> PASS|FAIL  <note>",
+// then "verdict: PASS" or "verdict: FAIL (<failed names, comma-separated>)".
+void write_verdict(std::ostream& out, const Verdict& verdict);
+
+}  // namespace check

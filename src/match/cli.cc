@@ -8,11 +8,9 @@
 #include <cstdio>
 
 #include "check/cli.h"
+#include "criteria.h"
 #include "motion.h"
 #include "output.h"
-#include "report.h"
-#include "response.h"
-#include "synthesis/target_sa.h"
 #include "textio/fmt.h"
 
 namespace match {
@@ -43,17 +41,15 @@ double parse_double(const std::string& name, const std::string& text) {
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
   if (name == "--damping") {
-    options.damping = parse_double(name, value);
-    if (!(options.damping > 0.0 && options.damping < 1.0)) {
+    options.criteria.damping = parse_double(name, value);
+    if (!(options.criteria.damping > 0.0 && options.criteria.damping < 1.0)) {
       throw UsageError("--damping must be between 0 and 1 (exclusive), got '" + value + "'");
     }
   } else if (name == "--range") {
-    const std::size_t colon = value.find(':');
-    if (colon == std::string::npos) throw UsageError("--range needs F1:F2, got '" + value + "'");
-    options.range_low = parse_double(name, value.substr(0, colon));
-    options.range_high = parse_double(name, value.substr(colon + 1));
-    if (!(options.range_low > 0.0 && options.range_low < options.range_high)) {
-      throw UsageError("--range needs 0 < F1 < F2, got '" + value + "'");
+    try {
+      options.criteria.range = check::parse_frequency_range(value);
+    } catch (const std::invalid_argument& error) {
+      throw UsageError(error.what());
     }
   } else {
     int count = 0;
@@ -67,53 +63,51 @@ void set_option(Options& options, const std::string& name, const std::string& va
   }
 }
 
-// The compared points and their target. (Provisional: the check's
-// criteria module will define both.)
-Settings compared_points(const Options& options, const check::Record& seed) {
-  Settings settings;
-  settings.damping = options.damping;
-  settings.max_iterations = options.max_iterations;
-  const double nyquist = 0.5 / seed.dt;
-  const double correction = 1.5 / (1.0 + 10.0 * options.damping);
-  for (const double frequency : check::spectrum_frequencies()) {
-    if (options.range_high > 0.0 &&
-        (frequency < options.range_low || frequency > options.range_high)) continue;
-    if (frequency > nyquist) continue;
-    settings.frequencies.push_back(frequency);
-    settings.target.push_back(synthesis::target_sa(1.0 / frequency) * correction);
-  }
-  return settings;
-}
-
 std::string iteration_lines(const MatchResult& result) {
   std::string text;
   for (std::size_t i = 0; i < result.iterations.size(); ++i) {
     const IterationSummary& step = result.iterations[i];
     text += format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
                    i, i == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
-                   step.highest_ratio, step.highest_frequency, i == result.best ? "  <- kept" : "");
+                   step.highest_ratio, step.highest_frequency, i == result.best ? "  kept" : "");
   }
   return text;
 }
 
-std::string motion_lines(const check::Record& seed, const check::Record& matched) {
-  const check::MotionSummary motion = check::summarize_motion(matched);
-  const check::MotionSummary seed_motion = check::summarize_motion(seed);
-  const Residuals residuals = final_residuals(matched.acc, matched.dt);
+std::string peak_lines(const check::MotionSummary& motion) {
   std::string text;
-  text += format("  peak acceleration     %10.4g gal   at %9.2f s\n", motion.acceleration.value,
+  text += format("  peak acceleration  %10.4g gal   at %9.2f s\n", motion.acceleration.value,
                  motion.acceleration.time);
-  text += format("  peak velocity         %10.4g cm/s  at %9.2f s\n", motion.velocity.value,
+  text += format("  peak velocity      %10.4g cm/s  at %9.2f s\n", motion.velocity.value,
                  motion.velocity.time);
-  text += format("  peak displacement     %10.4g cm    at %9.2f s\n", motion.displacement.value,
+  text += format("  peak displacement  %10.4g cm    at %9.2f s\n", motion.displacement.value,
                  motion.displacement.time);
-  text += format("  residual velocity     %10.3g cm/s\n", residuals.velocity);
-  text += format("  residual displacement %10.3g cm\n", residuals.displacement);
-  text += format("  D5-95 of the seed     %10.4g s\n", seed_motion.duration.length());
-  text += format("  D5-95 of the result   %10.4g s     (%.3f of the seed's)\n",
-                 motion.duration.length(),
-                 motion.duration.length() / seed_motion.duration.length());
   return text;
+}
+
+// The check's verdict on the matched record with the matching's own
+// criteria added: residual velocity and displacement, and D5-95 against
+// the seed's.
+check::Verdict full_verdict(check::Verdict verdict, const Residuals& residuals,
+                            double seed_duration, double duration) {
+  const auto add = [&verdict](const char* name, const std::string& figure, bool pass,
+                              const std::string& note) {
+    verdict.criteria.push_back({name, figure, pass, note});
+    if (!pass) verdict.failed.push_back(name);
+  };
+  add("residual vel.", format("%.3g cm/s", residuals.velocity),
+      std::fabs(residuals.velocity) <= kMaxResidualVelocity,
+      format("at most %g cm/s in magnitude; final velocity, from rest", kMaxResidualVelocity));
+  add("residual disp.", format("%.3g cm", residuals.displacement),
+      std::fabs(residuals.displacement) <= kMaxResidualDisplacement,
+      format("at most %g cm in magnitude; final displacement, from rest",
+             kMaxResidualDisplacement));
+  const double ratio = seed_duration > 0.0 ? duration / seed_duration : 0.0;
+  add("D5-95", format("%.3f", ratio), std::fabs(ratio - 1.0) <= kMaxDurationChange,
+      format("%.4g s over the seed's %.4g s; within %.0f %%", duration, seed_duration,
+             100.0 * kMaxDurationChange));
+  verdict.pass = verdict.failed.empty();
+  return verdict;
 }
 
 }  // namespace
@@ -219,28 +213,33 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   try {
     const check::Record seed = check::read_record_file(options.input);
-    const Settings settings = compared_points(options, seed);
-    if (settings.frequencies.empty()) {
-      err << "seedacc-match: no point of the spectrum lies in the range and below the "
-             "record's Nyquist frequency\n";
-      return kExitUsage;
+    if (check::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
+      err << "seedacc-match: " << options.input << ": no point of the spectrum lies in the "
+          << "range and below the record's Nyquist frequency\n";
+      return kExitFailure;
     }
-    const MatchResult result = match_record(seed, settings);
+    const MatchResult result =
+        match_record(seed, Settings{options.criteria, options.max_iterations});
     check::write_files({{options.output, format_record_file(seed, result.acc)}});
     check::Record matched = seed;
     matched.source = options.output;
     matched.acc = result.acc;
-    const check::CheckResult checked = check::run_check(matched, options.damping);
+    const check::MotionSummary seed_motion = check::summarize_motion(seed);
+    const check::MotionSummary motion = check::summarize_motion(matched);
+    const check::Verdict verdict = full_verdict(
+        check::evaluate_record(matched.dt, matched.acc, options.criteria).verdict,
+        final_residuals(matched.acc, matched.dt), seed_motion.duration.length(),
+        motion.duration.length());
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
-        << iteration_lines(result) << "\n"
-        << check::format_report(checked) << "\n"
-        << motion_lines(seed, matched);
+        << iteration_lines(result) << "\nmatched record, as written:\n"
+        << peak_lines(motion) << "\n";
+    check::write_verdict(out, verdict);
     out.flush();
     if (!out) {
       err << "seedacc-match: cannot write the report to standard output\n";
       return kExitFailure;
     }
-    return result.iterations[result.best].meets_aim ? kExitMatched : kExitNotMatched;
+    return verdict.pass ? kExitMatched : kExitNotMatched;
   } catch (const std::exception& error) {
     err << "seedacc-match: " << error.what() << "\n";
     return kExitFailure;

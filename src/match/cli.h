@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "criteria.h"
 #include "match.h"
 #include "record.h"
 
@@ -30,9 +31,7 @@ constexpr int kMostIterations = 1000;
 struct Options {
   std::string input;
   std::string output;
-  double damping = 0.05;
-  double range_low = 0.0;   // Hz; 0: from the lowest grid point
-  double range_high = 0.0;  // Hz; 0: to the highest grid point
+  check::CriteriaOptions criteria;  // damping and frequency range
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };
@@ -42,7 +41,7 @@ std::string usage_text();
 
 // Reads the arguments after the program name. Throws check::UsageError for
 // an unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a range that is not two increasing positive frequencies, an
+// (0, 1), a range the check would refuse, an
 // iteration count outside 1 ... 1000, files missing or too many, or an
 // output that names the seed.
 Options parse_arguments(const std::vector<std::string>& args);

@@ -254,16 +254,26 @@ void fix_end(std::vector<double>& acc, double dt) {
   for (std::size_t i = 0; i < acc.size(); ++i) acc[i] += c_bump * bump[i] + c_tilt * tilt[i];
 }
 
-// How far an iterate is from what is aimed at. (Provisional: the
-// criteria of the check will replace the figures here.)
-struct Quality {
-  double lowest = 0.0, highest = 0.0, mean = 0.0, cov = 0.0, si_ratio = 0.0;
-  std::size_t lowest_index = 0, highest_index = 0, longest_below = 0;
-  double duration_ratio = 0.0;  // D5-95 over the seed's
-  bool pass = false;       // every criterion holds
-  bool meets_aim = false;  // and with the margins aimed at
-  double shortfall = 0.0;  // sum of the distances from the aim
+// The points matched: the compared points of the check, their
+// frequencies and the target there.
+struct Problem {
+  double dt = 0.0;
+  check::ComparedPoints compared;
+  std::vector<double> frequencies;  // Hz, ascending
+  std::vector<double> target;       // gal
 };
+
+Problem make_problem(double dt, const check::CriteriaOptions& criteria) {
+  Problem problem;
+  problem.dt = dt;
+  problem.compared = check::select_points(dt, criteria.range);
+  const std::vector<double> grid = check::spectrum_frequencies();
+  for (std::size_t i = problem.compared.in_range_first; i < problem.compared.compared_end; ++i) {
+    problem.frequencies.push_back(grid[i]);
+    problem.target.push_back(check::damped_target(1.0 / grid[i], criteria.damping));
+  }
+  return problem;
+}
 
 double significant_duration_of(const std::vector<double>& acc, double dt) {
   const check::SignificantDuration duration =
@@ -271,43 +281,41 @@ double significant_duration_of(const std::vector<double>& acc, double dt) {
   return duration.defined ? duration.length() : 0.0;
 }
 
-Quality assess(const std::vector<double>& sa, const Settings& settings,
-               double duration_ratio) {
-  Quality q;
-  const std::size_t count = sa.size();
-  double sum = 0.0, sum_sq = 0.0, si = 0.0, si_target = 0.0;
-  std::size_t run = 0;
-  for (std::size_t k = 0; k < count; ++k) {
-    const double ratio = sa[k] / settings.target[k];
-    if (k == 0 || ratio < sa[q.lowest_index] / settings.target[q.lowest_index]) q.lowest_index = k;
-    if (k == 0 || ratio > sa[q.highest_index] / settings.target[q.highest_index]) q.highest_index = k;
-    sum += ratio;
-    sum_sq += ratio * ratio;
-    run = ratio < 1.0 ? run + 1 : 0;
-    q.longest_below = std::max(q.longest_below, run);
-    if (k > 0) {
-      const double p0 = 1.0 / settings.frequencies[k - 1], p1 = 1.0 / settings.frequencies[k];
-      if (p1 >= 0.1 - 1e-12 && p0 <= 2.5 + 1e-12) {
-        const double w0 = kTwoPi / p0, w1 = kTwoPi / p1;
-        si += 0.5 * (p0 - p1) * (sa[k - 1] / w0 + sa[k] / w1);
-        si_target += 0.5 * (p0 - p1) * (settings.target[k - 1] / w0 + settings.target[k] / w1);
-      }
-    }
-  }
-  q.lowest = sa[q.lowest_index] / settings.target[q.lowest_index];
-  q.highest = sa[q.highest_index] / settings.target[q.highest_index];
-  q.mean = sum / count;
-  q.cov = std::sqrt(std::max(0.0, sum_sq / count - q.mean * q.mean)) / q.mean;
-  q.si_ratio = si_target > 0.0 ? si / si_target : 0.0;
-  q.duration_ratio = duration_ratio;
+// An iterate judged by the check's criteria and the matching's own.
+struct Quality {
+  double lowest = 0.0;
+  double lowest_frequency = 0.0;
+  double highest = 0.0;
+  double highest_frequency = 0.0;
+  bool pass = false;       // every criterion holds
+  bool meets_aim = false;  // and with the margins aimed at
+  double shortfall = 0.0;  // sum of the distances from the aim
+};
+
+// `sa` at the compared points; `duration_ratio` D5-95 over the seed's.
+Quality assess(const Problem& problem, std::size_t sample_count, const std::vector<double>& sa,
+               const check::CriteriaOptions& criteria, double duration_ratio) {
+  std::vector<double> grid_sa(check::spectrum_frequencies().size(), 0.0);
+  std::copy(sa.begin(), sa.end(),
+            grid_sa.begin() + static_cast<std::ptrdiff_t>(problem.compared.in_range_first));
+  const check::Evaluation evaluation =
+      check::evaluate_spectrum(problem.dt, sample_count, grid_sa, criteria);
+  const check::SpectrumFit& fit = evaluation.fit;
+  Quality quality;
+  quality.lowest = evaluation.points[fit.lowest].ratio;
+  quality.lowest_frequency = evaluation.points[fit.lowest].frequency;
+  quality.highest = evaluation.points[fit.highest].ratio;
+  quality.highest_frequency = evaluation.points[fit.highest].frequency;
   const double drift = std::fabs(duration_ratio - 1.0);
-  q.pass = q.lowest >= 0.90 && q.highest <= 1.30 && q.longest_below <= 9 && q.mean >= 1.0 &&
-           q.cov <= 0.05 && q.si_ratio >= 1.0 && drift <= 0.30;
-  q.shortfall = std::max(0.0, 0.95 - q.lowest) + std::max(0.0, q.highest - 1.25) +
-                std::max(0.0, 1.0 - q.mean) + std::max(0.0, q.cov - 0.05) +
-                std::max(0.0, 1.0 - q.si_ratio) + std::max(0.0, drift - 0.10);
-  q.meets_aim = q.pass && q.shortfall == 0.0;
-  return q;
+  quality.pass = evaluation.verdict.pass && drift <= kMaxDurationChange;
+  quality.shortfall = std::max(0.0, kAimLowestRatio - quality.lowest) +
+                      std::max(0.0, quality.highest - kAimHighestRatio) +
+                      std::max(0.0, check::kMinMeanRatio - fit.mean_ratio) +
+                      std::max(0.0, fit.ratio_cov - check::kMaxRatioCov) +
+                      std::max(0.0, check::kMinSiRatio - fit.si_ratio) +
+                      std::max(0.0, drift - kAimDurationChange);
+  quality.meets_aim = quality.pass && quality.shortfall == 0.0;
+  return quality;
 }
 
 bool better(const Quality& a, const Quality& b) {
@@ -319,17 +327,17 @@ bool better(const Quality& a, const Quality& b) {
 // compared point at its goal, if Sa there keeps its ratio to the peak of
 // the previous iterate, over the peak now. 1 when no compared point
 // responds to the peak alone.
-double peak_factor(const std::vector<double>& sa, const Settings& settings,
+double peak_factor(const std::vector<double>& sa, const Problem& problem,
                    double previous_peak, const std::vector<double>& acc) {
-  const std::size_t top = settings.frequencies.size() - 1;
-  if (settings.frequencies[top] < kRigidFrequency || !(previous_peak > 0.0) ||
+  const std::size_t top = problem.frequencies.size() - 1;
+  if (problem.frequencies[top] < kRigidFrequency || !(previous_peak > 0.0) ||
       !(sa[top] > 0.0)) {
     return 1.0;
   }
   double peak = 0.0;
   for (const double value : acc) peak = std::max(peak, std::fabs(value));
   if (!(peak > 0.0)) return 1.0;
-  const double wanted = kGoal * settings.target[top] * previous_peak / sa[top];
+  const double wanted = kGoal * problem.target[top] * previous_peak / sa[top];
   return std::clamp(wanted / peak, 1.0 / kLargestPeakStep, kLargestPeakStep);
 }
 
@@ -356,9 +364,10 @@ std::vector<double> written_record(std::vector<double> acc, double dt) {
 
 MatchResult match_record(const check::Record& seed, const Settings& settings) {
   assert(seed.acc.size() >= 2 && seed.dt > 0.0);
-  assert(!settings.frequencies.empty() && settings.frequencies.size() == settings.target.size());
   assert(settings.max_iterations >= 1);
   const double dt = seed.dt;
+  const Problem problem = make_problem(dt, settings.criteria);
+  assert(!problem.frequencies.empty());
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * kEnvelopeWindow / dt));
   const std::vector<double> seed_envelope = running_rms(seed.acc, half);
   const double seed_duration = significant_duration_of(seed.acc, dt);
@@ -368,18 +377,13 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
   std::vector<double> best = current;
   Quality best_quality;
   for (int iteration = 0;; ++iteration) {
-    const std::vector<double> sa =
-        check::pseudo_acceleration_spectrum(current, dt, settings.damping, settings.frequencies);
+    const std::vector<double> sa = check::pseudo_acceleration_spectrum(
+        current, dt, settings.criteria.damping, problem.frequencies);
     const double duration = significant_duration_of(current, dt);
-    const Quality quality =
-        assess(sa, settings, seed_duration > 0.0 ? duration / seed_duration : 0.0);
-    IterationSummary summary;
-    summary.lowest_ratio = quality.lowest;
-    summary.lowest_frequency = settings.frequencies[quality.lowest_index];
-    summary.highest_ratio = quality.highest;
-    summary.highest_frequency = settings.frequencies[quality.highest_index];
-    summary.meets_aim = quality.meets_aim;
-    result.iterations.push_back(summary);
+    const Quality quality = assess(problem, current.size(), sa, settings.criteria,
+                                   seed_duration > 0.0 ? duration / seed_duration : 0.0);
+    result.iterations.push_back({quality.lowest, quality.lowest_frequency, quality.highest,
+                                 quality.highest_frequency, quality.meets_aim});
     if (iteration == 0 || better(quality, best_quality)) {
       best_quality = quality;
       best = current;
@@ -389,12 +393,12 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
 
     std::vector<double> log_ratio(sa.size(), 0.0);
     for (std::size_t k = 0; k < sa.size(); ++k) {
-      if (sa[k] > 0.0) log_ratio[k] = std::log(kGoal * settings.target[k] / sa[k]);
+      if (sa[k] > 0.0) log_ratio[k] = std::log(kGoal * problem.target[k] / sa[k]);
     }
     const double previous_peak = peak_of(current);
-    correct_amplitudes(current, dt, settings.frequencies, log_ratio);
+    correct_amplitudes(current, dt, problem.frequencies, log_ratio);
     pull_toward_envelope(current, seed_envelope, half);
-    correct_peak(current, dt, peak_factor(sa, settings, previous_peak, current));
+    correct_peak(current, dt, peak_factor(sa, problem, previous_peak, current));
     remove_displacement_trend(current, dt);
     fix_end(current, dt);
   }

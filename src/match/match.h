@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "criteria.h"
 #include "record.h"
 
 namespace match {
@@ -33,7 +34,19 @@ namespace match {
 constexpr double kGoal = 1.05;
 constexpr int kDefaultMaxIterations = 40;
 
-// The worst low and high ratios of one iterate.
+// D5-95 of the result may differ from the seed's by this share at most.
+constexpr double kMaxDurationChange = 0.30;
+// Residual velocity (cm/s) and displacement (cm) allowed at the end.
+constexpr double kMaxResidualVelocity = 1.0;
+constexpr double kMaxResidualDisplacement = 5.0;
+
+// Margins aimed at, inside the criteria: an iterate that meets them ends
+// the matching.
+constexpr double kAimLowestRatio = 0.95;
+constexpr double kAimHighestRatio = 1.25;
+constexpr double kAimDurationChange = 0.10;
+
+// The worst low and high ratios of one iterate, over the compared points.
 struct IterationSummary {
   double lowest_ratio = 0.0;
   double lowest_frequency = 0.0;   // Hz
@@ -42,11 +55,10 @@ struct IterationSummary {
   bool meets_aim = false;  // every criterion held, with the margins aimed at
 };
 
-// What the matching reads besides the seed.
+// What the matching reads besides the seed: the check's damping and range,
+// and the most correction steps.
 struct Settings {
-  double damping = 0.05;
-  std::vector<double> frequencies;  // compared points, Hz, ascending, >= 1
-  std::vector<double> target;       // target Sa at those points, gal
+  check::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1
 };
 
@@ -56,8 +68,8 @@ struct MatchResult {
   std::size_t best = 0;  // index in `iterations` of the record kept
 };
 
-// Matches `seed` (at least 2 samples) to settings.target at
-// settings.frequencies. Deterministic: the same seed and settings give the
+// Matches `seed` (at least 2 samples) to the target at the compared points
+// of settings.criteria. Deterministic: the same seed and settings give the
 // same values on every run.
 MatchResult match_record(const check::Record& seed, const Settings& settings);
 

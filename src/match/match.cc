@@ -38,6 +38,42 @@ constexpr double kRigidFrequency = 30.0;
 // The largest factor of one peak correction, up or down.
 constexpr double kLargestPeakStep = 1.25;
 
+// The pseudo-acceleration spectrum exactly as
+// check::pseudo_acceleration_spectrum computes it (the same oscillator
+// steps, in the same order for each frequency), four oscillators at a time
+// so that their independent steps overlap.
+std::vector<double> spectrum_of(const std::vector<double>& acc, double dt, double zeta,
+                                const std::vector<double>& frequencies) {
+  constexpr std::size_t kLanes = 4;
+  std::vector<double> spectrum(frequencies.size());
+  for (std::size_t first = 0; first < frequencies.size(); first += kLanes) {
+    const std::size_t lanes = std::min(kLanes, frequencies.size() - first);
+    std::vector<check::Oscillator> oscillators;
+    for (std::size_t lane = 0; lane < lanes; ++lane) {
+      oscillators.emplace_back(kTwoPi * frequencies[first + lane], zeta, dt);
+    }
+    double x[kLanes] = {};
+    double v[kLanes] = {};
+    double peak[kLanes] = {};
+    for (std::size_t i = 1; i < acc.size(); ++i) {
+      for (std::size_t lane = 0; lane < lanes; ++lane) {
+        oscillators[lane].step(x[lane], v[lane], acc[i - 1], acc[i]);
+        const double size = std::fabs(x[lane]);
+        if (size > peak[lane]) peak[lane] = size;  // std::fmax for values never NaN
+      }
+    }
+    for (std::size_t lane = 0; lane < lanes; ++lane) {
+      const double omega = oscillators[lane].omega();
+      spectrum[first + lane] = omega * omega * peak[lane];
+    }
+  }
+  return spectrum;
+}
+
+// Iterations without a better iterate after which the matching ends, once
+// the best one meets every criterion (if not every aim).
+constexpr std::size_t kPatience = 8;
+
 // Smallest power of two at least `count`.
 std::size_t power_of_two_at_least(std::size_t count) {
   std::size_t size = 1;
@@ -311,7 +347,7 @@ Quality assess(const Problem& problem, std::size_t sample_count, const std::vect
   quality.shortfall = std::max(0.0, kAimLowestRatio - quality.lowest) +
                       std::max(0.0, quality.highest - kAimHighestRatio) +
                       std::max(0.0, check::kMinMeanRatio - fit.mean_ratio) +
-                      std::max(0.0, fit.ratio_cov - check::kMaxRatioCov) +
+                      std::max(0.0, fit.ratio_cov - kAimRatioCov) +
                       std::max(0.0, check::kMinSiRatio - fit.si_ratio) +
                       std::max(0.0, drift - kAimDurationChange);
   quality.meets_aim = quality.pass && quality.shortfall == 0.0;
@@ -377,8 +413,8 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
   std::vector<double> best = current;
   Quality best_quality;
   for (int iteration = 0;; ++iteration) {
-    const std::vector<double> sa = check::pseudo_acceleration_spectrum(
-        current, dt, settings.criteria.damping, problem.frequencies);
+    const std::vector<double> sa =
+        spectrum_of(current, dt, settings.criteria.damping, problem.frequencies);
     const double duration = significant_duration_of(current, dt);
     const Quality quality = assess(problem, current.size(), sa, settings.criteria,
                                    seed_duration > 0.0 ? duration / seed_duration : 0.0);
@@ -389,7 +425,9 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
       best = current;
       result.best = result.iterations.size() - 1;
     }
-    if (quality.meets_aim || iteration == settings.max_iterations) break;
+    const bool stalled = best_quality.pass &&
+                         result.iterations.size() - 1 - result.best >= kPatience;
+    if (quality.meets_aim || stalled || iteration == settings.max_iterations) break;
 
     std::vector<double> log_ratio(sa.size(), 0.0);
     for (std::size_t k = 0; k < sa.size(); ++k) {

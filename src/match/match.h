@@ -45,6 +45,7 @@ constexpr double kMaxResidualDisplacement = 5.0;
 constexpr double kAimLowestRatio = 0.95;
 constexpr double kAimHighestRatio = 1.25;
 constexpr double kAimDurationChange = 0.10;
+constexpr double kAimRatioCov = 0.045;
 
 // The worst low and high ratios of one iterate, over the compared points.
 struct IterationSummary {

@@ -3,6 +3,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <memory>
 
 #include "csv.h"
 #include "output.h"
@@ -12,6 +14,8 @@
 
 namespace check {
 namespace {
+
+namespace fs = std::filesystem;
 
 double parse_damping(const std::string& text) {
   double value = 0.0;
@@ -26,21 +30,66 @@ double parse_damping(const std::string& text) {
   return value;
 }
 
+void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (name == "--damping") {
+    options.criteria.damping = parse_damping(value);
+  } else if (name == "--range") {
+    try {
+      options.criteria.range = parse_frequency_range(value);
+    } catch (const std::invalid_argument& error) {
+      throw UsageError(error.what());
+    }
+  } else if (name == "--csv") {
+    options.csv_path = value;
+  } else {
+    options.svg_path = value;
+  }
+}
+
+bool names_folder(const std::string& path) {
+  std::error_code status;
+  return !path.empty() && (path.back() == '/' || fs::is_directory(path, status));
+}
+
+// The path of one output: as given, or inside the folder it names.
+std::string output_path(const std::string& given, const std::string& input, bool is_csv) {
+  if (!names_folder(given)) return given;
+  const std::string name = fs::path(input).stem().string();
+  return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
+}
+
+// Whether the two paths name one file: the same existing file by device
+// and inode, or, for a file not yet there, the same absolute path once
+// links in its folders are followed.
+bool same_file(const std::string& first, const std::string& second) {
+  std::error_code status;
+  if (fs::exists(first, status) && fs::exists(second, status)) {
+    return fs::equivalent(first, second, status) && !status;
+  }
+  const fs::path one = fs::weakly_canonical(fs::absolute(first), status);
+  const fs::path two = fs::weakly_canonical(fs::absolute(second), status);
+  return !status && one == two;
+}
+
 }  // namespace
 
 std::string usage_text() {
-  return "usage: seedacc-check FILE [--damping Z] [--csv OUT.csv] [--svg OUT.svg]\n"
-         "  FILE          record of time (s) and acceleration (gal), one\n"
-         "                \"time,acceleration\" per line, as seedacc writes it\n"
-         "  --damping Z   damping ratio of the oscillators, 0 < Z < 1 (default 0.05)\n"
-         "  --csv PATH    write the spectrum table (frequency, period, Sa, target, ratio)\n"
-         "  --svg PATH    write a picture of the record and of its spectrum\n"
-         "  --help        show this text\n";
+  return "usage: seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT] [--svg OUT]\n"
+         "  FILE           record of time (s) and acceleration (gal), one\n"
+         "                 \"time,acceleration\" per line, as seedacc writes it;\n"
+         "                 several files give a report each, then a summary table\n"
+         "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default 0.05);\n"
+         "                 the target is scaled by 1.5 / (1 + 10 H)\n"
+         "  --range F1:F2  judge only the frequencies from F1 to F2 Hz (within 0.1:50)\n"
+         "  --csv OUT      write the spectrum table (frequency, period, Sa, target, ratio)\n"
+         "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
+         "                 OUT may be a folder (existing, or ending in /): FOLDER/NAME.spectrum.csv\n"
+         "                 and FOLDER/NAME.svg; with several files it must be one\n"
+         "  --help         show this text\n";
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  bool have_input = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "-h" || arg == "--help") {
@@ -48,9 +97,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
       continue;
     }
     if (arg.size() < 2 || arg[0] != '-') {
-      if (have_input) throw UsageError("only one FILE may be given, got '" + arg + "' as well");
-      options.input = arg;
-      have_input = true;
+      options.inputs.push_back(arg);
       continue;
     }
     // An option, with its value either attached by '=' or the next argument.
@@ -63,7 +110,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
       value = arg.substr(equals + 1);
       has_value = true;
     }
-    if (name != "--damping" && name != "--csv" && name != "--svg") {
+    if (name != "--damping" && name != "--range" && name != "--csv" && name != "--svg") {
       throw UsageError("unknown option '" + name + "'");
     }
     if (!has_value) {
@@ -74,27 +121,54 @@ Options parse_arguments(const std::vector<std::string>& args) {
       value = args[++i];
     }
     if (value.empty()) throw UsageError(name + " needs a value");
-    if (name == "--damping") {
-      options.damping = parse_damping(value);
-    } else if (name == "--csv") {
-      options.csv_path = value;
-    } else {
-      options.svg_path = value;
-    }
+    set_option(options, name, value);
   }
   if (options.help) return options;
-  if (!have_input) throw UsageError("no record FILE given");
-  if (!options.csv_path.empty() && options.csv_path == options.svg_path) {
-    throw UsageError("--csv and --svg name the same file");
-  }
+  if (options.inputs.empty()) throw UsageError("no record FILE given");
   return options;
+}
+
+std::vector<PlannedOutput> plan_outputs(const Options& options) {
+  std::vector<PlannedOutput> planned;
+  for (const bool is_csv : {true, false}) {
+    const std::string& given = is_csv ? options.csv_path : options.svg_path;
+    if (given.empty()) continue;
+    if (options.inputs.size() > 1 && !names_folder(given)) {
+      throw UsageError(std::string(is_csv ? "--csv" : "--svg") +
+                       " must name a folder when several files are checked, got '" + given +
+                       "'");
+    }
+    for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+      planned.push_back({i, is_csv, output_path(given, options.inputs[i], is_csv)});
+    }
+  }
+  for (std::size_t k = 0; k < planned.size(); ++k) {
+    const char* option = planned[k].is_csv ? "--csv" : "--svg";
+    for (const std::string& input : options.inputs) {
+      if (same_file(planned[k].path, input)) {
+        throw UsageError(std::string(option) + " '" + planned[k].path +
+                         "' names the input file '" + input + "'");
+      }
+    }
+    for (std::size_t j = 0; j < k; ++j) {
+      if (!same_file(planned[k].path, planned[j].path)) continue;
+      if (planned[j].is_csv != planned[k].is_csv) {
+        throw UsageError("--csv and --svg name the same file");
+      }
+      throw UsageError(std::string(option) + " would write two records to '" +
+                       planned[k].path + "'");
+    }
+  }
+  return planned;
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out,
         std::ostream& err) {
   Options options;
+  std::vector<PlannedOutput> planned;
   try {
     options = parse_arguments(args);
+    if (!options.help) planned = plan_outputs(options);
   } catch (const UsageError& error) {
     err << "seedacc-check: " << error.what() << "\n" << usage_text();
     return kExitUsage;
@@ -103,24 +177,47 @@ int run(const std::vector<std::string>& args, std::ostream& out,
     out << usage_text();
     return kExitOk;
   }
-  try {
-    const CheckResult result = run_check(read_record_file(options.input), options.damping);
-    const std::string report = format_report(result);
-    std::vector<OutputFile> files;
-    if (!options.csv_path.empty()) files.push_back({options.csv_path, format_csv(result.spectrum)});
-    if (!options.svg_path.empty()) files.push_back({options.svg_path, format_svg(result)});
-    write_files(files);
-    out << report;
-    out.flush();
-    if (!out) {
-      err << "seedacc-check: cannot write the report to standard output\n";
-      return kExitFailure;
+  // Every record first, so that nothing is written before all are computed.
+  std::vector<std::unique_ptr<CheckResult>> results(options.inputs.size());
+  int status = kExitOk;
+  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+    try {
+      results[i] = std::make_unique<CheckResult>(
+          run_check(read_record_file(options.inputs[i]), options.criteria));
+    } catch (const std::exception& error) {
+      err << "seedacc-check: " << error.what() << "\n";
+      status = kExitFailure;
     }
-    return kExitOk;
-  } catch (const std::exception& error) {
+  }
+  std::vector<OutputFile> files;
+  for (const PlannedOutput& output : planned) {
+    const CheckResult* result = results[output.input].get();
+    if (result == nullptr) continue;
+    files.push_back({output.path, output.is_csv ? format_csv(result->evaluation.points)
+                                                : format_svg(*result)});
+  }
+  try {
+    write_files(files);
+  } catch (const OutputError& error) {
     err << "seedacc-check: " << error.what() << "\n";
     return kExitFailure;
   }
+  std::vector<SummaryRow> rows;
+  bool printed = false;
+  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+    if (results[i] != nullptr) {
+      out << (printed ? "\n" : "") << format_report(*results[i]);
+      printed = true;
+    }
+    rows.push_back({options.inputs[i], results[i].get()});
+  }
+  if (options.inputs.size() > 1) out << format_summary(rows);
+  out.flush();
+  if (!out) {
+    err << "seedacc-check: cannot write the report to standard output\n";
+    return kExitFailure;
+  }
+  return status;
 }
 
 }  // namespace check

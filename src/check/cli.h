@@ -1,10 +1,10 @@
 // cli.h: the command line of seedacc-check.
 //
-//   seedacc-check FILE [--damping Z] [--csv OUT.csv] [--svg OUT.svg]
+//   seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT] [--svg OUT]
 //
-// Options may come before or after FILE and may also be written
-// --name=value. Exit status: 0 when the report was printed (whatever the
-// verdict), 1 when the record or an output file could not be read or
+// Options may come before or after the files and may also be written
+// --name=value. Exit status: 0 when every report was printed (whatever the
+// verdicts), 1 when a record or an output file could not be read or
 // written, 2 for a usage error.
 #pragma once
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "response.h"
+#include "criteria.h"
 
 namespace check {
 
@@ -28,10 +28,10 @@ class UsageError : public std::runtime_error {
 };
 
 struct Options {
-  std::string input;
-  double damping = kDefaultDamping;
-  std::string csv_path;  // empty: no table
-  std::string svg_path;  // empty: no picture
+  std::vector<std::string> inputs;
+  CriteriaOptions criteria;
+  std::string csv_path;  // empty: no table; a file, or a folder
+  std::string svg_path;  // empty: no picture; a file, or a folder
   bool help = false;
 };
 
@@ -40,13 +40,33 @@ std::string usage_text();
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a missing or second FILE, or --csv and --svg naming one file.
+// (0, 1), a range that parse_frequency_range refuses, or no FILE.
 Options parse_arguments(const std::vector<std::string>& args);
 
-// Runs the whole check: the report goes to `out`, messages to `err`
-// (one line "seedacc-check: ..." for errors, followed by the usage text for
-// usage errors). Output files are written only after the record has been
-// read and everything computed. Returns the exit status.
+// One output file of a run: which record it belongs to and where it goes.
+struct PlannedOutput {
+  std::size_t input = 0;  // index into Options::inputs
+  bool is_csv = false;    // the table, else the picture
+  std::string path;
+};
+
+// Where every output goes: --csv and --svg as given for one FILE, or, when
+// they name a folder (an existing one, or a path ending in '/'),
+// FOLDER/NAME.spectrum.csv and FOLDER/NAME.svg, NAME being the file's name
+// without its last extension. Throws UsageError when several files are
+// given with an output that is not a folder, when an output names one of
+// the input files by any path (same file by device and inode, through links
+// or other spellings), or when two outputs name the same file. Touches no
+// file.
+std::vector<PlannedOutput> plan_outputs(const Options& options);
+
+// Runs the whole check: the reports (and, for several files, the summary
+// table) go to `out`, messages to `err` (one line "seedacc-check: ..." for
+// errors, followed by the usage text for usage errors). A record that
+// cannot be read is reported on `err` and the others are still checked.
+// The outputs of the records that were read are written, all or nothing,
+// only after every record has been read and everything computed, and
+// before any report is printed. Returns the exit status.
 int run(const std::vector<std::string>& args, std::ostream& out,
         std::ostream& err);
 

@@ -68,6 +68,31 @@ SignificantDuration significant_duration(const std::vector<double>& history,
   return duration;
 }
 
+std::vector<double> remove_velocity_baseline(const std::vector<double>& velocity,
+                                             double dt) {
+  if (velocity.size() < 3) return velocity;
+  // Normal equations in s = tau / length, which keeps them well scaled.
+  const double length = static_cast<double>(velocity.size() - 1) * dt;
+  double s2 = 0.0, s3 = 0.0, s4 = 0.0, s1v = 0.0, s2v = 0.0;
+  for (std::size_t i = 0; i < velocity.size(); ++i) {
+    const double s = static_cast<double>(i) * dt / length;
+    s2 += s * s;
+    s3 += s * s * s;
+    s4 += s * s * s * s;
+    s1v += s * velocity[i];
+    s2v += s * s * velocity[i];
+  }
+  const double determinant = s2 * s4 - s3 * s3;
+  const double linear = (s1v * s4 - s2v * s3) / determinant;
+  const double quadratic = (s2 * s2v - s3 * s1v) / determinant;
+  std::vector<double> corrected(velocity.size());
+  for (std::size_t i = 0; i < velocity.size(); ++i) {
+    const double s = static_cast<double>(i) * dt / length;
+    corrected[i] = velocity[i] - (linear * s + quadratic * s * s);
+  }
+  return corrected;
+}
+
 MotionSummary summarize_motion(const Record& record) {
   MotionSummary summary;
   const std::vector<double> velocity = integrate_from_rest(record.acc, record.dt);
@@ -75,10 +100,18 @@ MotionSummary summarize_motion(const Record& record) {
   summary.acceleration = find_peak(record.acc, record.start_time, record.dt);
   summary.velocity = find_peak(velocity, record.start_time, record.dt);
   summary.displacement = find_peak(displacement, record.start_time, record.dt);
+  summary.residual_velocity = velocity.back();
+  summary.residual_displacement = displacement.back();
+  const std::vector<double> corrected = remove_velocity_baseline(velocity, record.dt);
+  summary.corrected_velocity = find_peak(corrected, record.start_time, record.dt);
+  summary.corrected_displacement =
+      find_peak(integrate_from_rest(corrected, record.dt), record.start_time, record.dt);
   const std::vector<double> intensity = arias_history(record.acc, record.dt);
   summary.arias_intensity = intensity.back();
   summary.duration =
       significant_duration(intensity, record.start_time, record.dt);
+  summary.duration_5_75 =
+      significant_duration(intensity, record.start_time, record.dt, 0.05, 0.75);
   return summary;
 }
 

@@ -28,11 +28,28 @@ struct SignificantDuration {
 
 struct MotionSummary {
   Peak acceleration;   // gal
-  Peak velocity;       // cm/s
-  Peak displacement;   // cm
+  Peak velocity;       // cm/s, integrated from rest
+  Peak displacement;   // cm, integrated from rest
+  double residual_velocity = 0.0;      // cm/s, at the last sample
+  double residual_displacement = 0.0;  // cm, at the last sample
+  Peak corrected_velocity;             // cm/s, after the baseline correction
+  Peak corrected_displacement;         // cm, after the baseline correction
   double arias_intensity = 0.0;  // cm/s
-  SignificantDuration duration;
+  SignificantDuration duration;        // D5-95
+  SignificantDuration duration_5_75;   // D5-75
 };
+
+// The baseline correction of the report, by name, for its readers.
+constexpr const char* kBaselineCorrection = "quadratic velocity baseline";
+
+// Velocity integrated from rest with the quadratic velocity baseline
+// removed: the least-squares fit c1 tau + c2 tau^2 of `velocity` (tau = i dt,
+// through zero at the first sample, where the record starts at rest) is
+// subtracted. For trapezoidal velocity this is the velocity of the
+// acceleration less the straight line c1 + 2 c2 tau. A `velocity` of fewer
+// than 3 samples is returned as it is.
+std::vector<double> remove_velocity_baseline(const std::vector<double>& velocity,
+                                             double dt);
 
 // Running integral of equally spaced `values` by the trapezoidal rule,
 // starting from 0 at the first sample: result[0] = 0,
@@ -57,7 +74,8 @@ SignificantDuration significant_duration(const std::vector<double>& history,
                                          double low = 0.05, double high = 0.95);
 
 // Peaks of acceleration, velocity and displacement (integrated from rest),
-// the Arias intensity and D5-95 of `record`.
+// the residual velocity and displacement, the peaks after the baseline
+// correction, the Arias intensity, D5-95 and D5-75 of `record`.
 MotionSummary summarize_motion(const Record& record);
 
 }  // namespace check

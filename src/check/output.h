@@ -21,10 +21,13 @@ struct OutputFile {
 // Writes every file: each content first goes to a temporary file beside
 // its target (the target's name followed by ".tmp-" and a random number),
 // and only when all of them are written and closed are they renamed onto
-// their targets. If a temporary file cannot be written, all of them are
-// removed, no target is touched and OutputError is thrown. A failing rename
-// (rare once the temporary files exist) removes the remaining temporary
-// files and throws; targets renamed before it stay written.
+// their targets, in order. A target that exists is first kept under a
+// second such name (a hard link, or a copy where links cannot be made).
+// If a temporary file cannot be written, or a target cannot be kept, or a
+// rename fails, every target already renamed is put back as it was (the
+// kept file renamed back, or the new file removed when there was none),
+// the temporary and kept files are removed and OutputError is thrown.
+// Paths of `files` are distinct.
 void write_files(const std::vector<OutputFile>& files);
 
 }  // namespace check

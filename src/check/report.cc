@@ -2,9 +2,11 @@
 // (see report.h).
 #include "report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <sstream>
 
 #include "response.h"
 
@@ -29,7 +31,7 @@ std::vector<Excursion> find_excursions(const std::vector<SpectrumPoint>& points,
                                        Outside outside, Badness badness) {
   std::vector<Excursion> runs;
   for (std::size_t i = 0; i < points.size(); ++i) {
-    if (!outside(points[i])) continue;
+    if (!outside(i)) continue;
     if (runs.empty() || runs.back().last + 1 != i) {
       runs.push_back({i, i, i});
     } else {
@@ -80,88 +82,103 @@ std::string peak_line(const char* name, const Peak& peak, const char* unit,
 
 }  // namespace
 
-Comparison compare(const std::vector<SpectrumPoint>& points) {
+Comparison compare(const std::vector<SpectrumPoint>& points, const ComparedPoints& compared) {
   Comparison result;
   double sum = 0.0;
   // The mean's period range with a relative margin for periods formed as
   // 1 / frequency (0.1 s is 1 / 10 Hz).
-  const double margin = 1e-9;
-  for (std::size_t i = 0; i < points.size(); ++i) {
+  for (std::size_t i = compared.in_range_first; i < compared.compared_end; ++i) {
     const SpectrumPoint& point = points[i];
-    if (point.ratio < points[result.lowest].ratio) result.lowest = i;
-    if (point.ratio > points[result.highest].ratio) result.highest = i;
-    if (point.period >= kMeanPeriodLow * (1.0 - margin) &&
-        point.period <= kMeanPeriodHigh * (1.0 + margin)) {
+    if (point.period >= kMeanPeriodLow * (1.0 - kLimitMargin) &&
+        point.period <= kMeanPeriodHigh * (1.0 + kLimitMargin)) {
       sum += point.ratio;
       ++result.mean_count;
     }
   }
   result.mean_ratio =
       result.mean_count > 0 ? sum / static_cast<double>(result.mean_count) : 0.0;
+  const auto outside = [&](std::size_t i, bool below) {
+    if (!compared.compared(i)) return false;
+    return below ? points[i].ratio < kBandLow : points[i].ratio > kBandHigh;
+  };
   result.below = find_excursions(
-      points, [](const SpectrumPoint& p) { return p.ratio < kBandLow; },
+      points, [&](std::size_t i) { return outside(i, true); },
       [](const SpectrumPoint& p) { return -p.ratio; });
   result.above = find_excursions(
-      points, [](const SpectrumPoint& p) { return p.ratio > kBandHigh; },
+      points, [&](std::size_t i) { return outside(i, false); },
       [](const SpectrumPoint& p) { return p.ratio; });
   for (const Excursion& run : result.below) result.below_count += run.last - run.first + 1;
   for (const Excursion& run : result.above) result.above_count += run.last - run.first + 1;
-  result.pass = result.below_count == 0 && result.above_count == 0;
   return result;
 }
 
-CheckResult run_check(Record record, double damping) {
+CheckResult run_check(Record record, const CriteriaOptions& options) {
   CheckResult result;
-  result.damping = damping;
   result.motion = summarize_motion(record);
-  const std::vector<double> frequencies = spectrum_frequencies();
-  const std::vector<double> sa =
-      pseudo_acceleration_spectrum(record.acc, record.dt, damping, frequencies);
-  result.spectrum = compare_with_target(frequencies, sa);
-  result.comparison = compare(result.spectrum);
+  result.evaluation = evaluate_record(record.dt, record.acc, options);
+  result.comparison = compare(result.evaluation.points, result.evaluation.compared);
   result.record = std::move(record);
   return result;
 }
 
-std::string format_report(const CheckResult& result) {
-  const Record& record = result.record;
-  const MotionSummary& motion = result.motion;
-  const std::vector<SpectrumPoint>& points = result.spectrum;
-  const Comparison& comparison = result.comparison;
-  std::string text;
+namespace {
 
-  text += "seedacc-check: " + record.source + "\n";
+std::string format_record(const CheckResult& result) {
+  const Record& record = result.record;
+  std::string text = "seedacc-check: " + record.source + "\n";
   text += format("record: %zu samples, dt = %.6g s, %.6g s to %.6g s, %s\n",
                  record.acc.size(), record.dt, record.start_time,
                  record.end_time(),
                  record.has_header ? "header line present" : "no header line");
+  const double peak = std::fabs(result.motion.acceleration.value);
+  if (peak < kPlausiblePeakLow || peak > kPlausiblePeakHigh) {
+    text += format("warning: peak acceleration %.4g gal is %s %g gal: check that the "
+                   "accelerations are in gal (cm/s^2), not in g or m/s^2\n",
+                   peak, peak < kPlausiblePeakLow ? "below" : "above",
+                   peak < kPlausiblePeakLow ? kPlausiblePeakLow : kPlausiblePeakHigh);
+  }
+  return text;
+}
 
-  text += "\nground motion (velocity and displacement integrated from rest by the\n"
-          "trapezoidal rule, without baseline correction)\n";
-  const int decimals = time_decimals(record);
+std::string duration_line(const char* name, const SignificantDuration& duration) {
+  if (!duration.defined) {
+    return format("  %-22s %11s (the record is zero throughout)\n", name, "undefined");
+  }
+  return format("  %-22s %11.4g s     from %.3f s to %.3f s\n", name, duration.length(),
+                duration.start, duration.end);
+}
+
+std::string format_motion(const CheckResult& result) {
+  const MotionSummary& motion = result.motion;
+  const int decimals = time_decimals(result.record);
+  std::string text =
+      "\nground motion (velocity and displacement integrated from rest by the\n"
+      "trapezoidal rule, without baseline correction)\n";
   text += peak_line("peak acceleration", motion.acceleration, "gal", decimals);
   text += peak_line("peak velocity", motion.velocity, "cm/s", decimals);
   text += peak_line("peak displacement", motion.displacement, "cm", decimals);
+  text += format("  %-22s %11.4g cm/s  at the end\n", "residual velocity",
+                 motion.residual_velocity);
+  text += format("  %-22s %11.4g cm    at the end\n", "residual displacement",
+                 motion.residual_displacement);
   text += format("  %-22s %11.4g cm/s\n", "Arias intensity", motion.arias_intensity);
-  if (motion.duration.defined) {
-    text += format("  %-22s %11.4g s     from %.3f s to %.3f s\n",
-                   "significant duration", motion.duration.length(),
-                   motion.duration.start, motion.duration.end);
-  } else {
-    text += format("  %-22s %11s (the record is zero throughout)\n",
-                   "significant duration", "undefined");
-  }
+  text += duration_line("significant duration", motion.duration);
+  text += duration_line("D5-75 duration", motion.duration_5_75);
+  text += std::string("after the ") + kBaselineCorrection +
+          " correction (c1 t + c2 t^2 fitted to the velocity\n"
+          "by least squares and removed, a straight line removed from the acceleration)\n";
+  text += peak_line("peak velocity", motion.corrected_velocity, "cm/s", decimals);
+  text += peak_line("peak displacement", motion.corrected_displacement, "cm", decimals);
+  return text;
+}
 
-  text += format("\npseudo-acceleration response spectrum, damping ratio %g\n",
-                 result.damping);
-  text += format("  %zu frequencies: 100 per decade from %g Hz (%g, %.4g, ..., "
-                 "%.4g Hz), then %g Hz\n",
-                 points.size(), points.front().frequency, points[0].frequency,
-                 points[1].frequency, points[points.size() - 2].frequency,
-                 points.back().frequency);
-  text += "  selected points (4 per decade; --csv writes all of them):\n";
-  text += "     period s   freq Hz     Sa gal  target gal   ratio\n";
-  // Every 25th point and the last, by increasing period.
+// Every 25th point and the last, by increasing period, with the points
+// that are not judged marked.
+std::string format_selected_points(const Evaluation& evaluation) {
+  const std::vector<SpectrumPoint>& points = evaluation.points;
+  const ComparedPoints& compared = evaluation.compared;
+  std::string text = "  selected points (4 per decade; --csv writes all of them):\n"
+                     "     period s   freq Hz     Sa gal  target gal   ratio\n";
   constexpr std::size_t kEvery = 25;
   std::vector<std::size_t> selected{points.size() - 1};
   for (std::size_t i = (points.size() - 2) / kEvery * kEvery;; i -= kEvery) {
@@ -170,38 +187,109 @@ std::string format_report(const CheckResult& result) {
   }
   for (const std::size_t i : selected) {
     const SpectrumPoint& point = points[i];
-    text += format("    %9.4g %9.4g %10.4g %11.4g %7.3f\n", point.period,
-                   point.frequency, point.sa, point.target, point.ratio);
+    const char* mark = "";
+    if (i >= compared.compared_end && i < compared.in_range_end) {
+      mark = "  not judged, above the Nyquist frequency";
+    } else if (!compared.compared(i)) {
+      mark = "  outside the range";
+    }
+    text += format("    %9.4g %9.4g %10.4g %11.4g %7.3f%s\n", point.period, point.frequency,
+                   point.sa, point.target, point.ratio, mark);
   }
-  const SpectrumPoint& lowest = points[comparison.lowest];
-  const SpectrumPoint& highest = points[comparison.highest];
+  return text;
+}
+
+std::string format_spectrum(const CheckResult& result) {
+  const Evaluation& evaluation = result.evaluation;
+  const std::vector<SpectrumPoint>& points = evaluation.points;
+  const ComparedPoints& compared = evaluation.compared;
+  const double damping = evaluation.options.damping;
+  std::string text =
+      format("\npseudo-acceleration response spectrum, damping ratio %g\n", damping);
+  text += format("  target: the spectrum of seedacc times 1.5 / (1 + 10 h) = %.6g for h = %g\n",
+                 damping_factor(damping), damping);
+  text += format("  %zu frequencies: 100 per decade from %g Hz (%g, %.4g, ..., "
+                 "%.4g Hz), then %g Hz\n",
+                 points.size(), points.front().frequency, points[0].frequency,
+                 points[1].frequency, points[points.size() - 2].frequency,
+                 points.back().frequency);
+  text += format("  compared: %zu points in %g-%g Hz, at most the Nyquist frequency %.6g Hz\n",
+                 compared.compared_count(), evaluation.options.range.low,
+                 evaluation.options.range.high, compared.nyquist);
+  if (compared.above_nyquist_count() > 0) {
+    text += format("warning: %zu of the %zu points in the range (%.4g-%.4g Hz) lie above the "
+                   "Nyquist frequency %.6g Hz of the record and are not judged\n",
+                   compared.above_nyquist_count(),
+                   compared.in_range_end - compared.in_range_first,
+                   points[compared.compared_end].frequency,
+                   points[compared.in_range_end - 1].frequency, compared.nyquist);
+  }
+  text += format_selected_points(evaluation);
+  if (evaluation.fit.count == 0) return text;
+  const SpectrumPoint& lowest = points[evaluation.fit.lowest];
+  const SpectrumPoint& highest = points[evaluation.fit.highest];
   text += format("  smallest ratio  %.3f at T = %.4g s (%.4g Hz)\n", lowest.ratio,
                  lowest.period, lowest.frequency);
   text += format("  largest ratio   %.3f at T = %.4g s (%.4g Hz)\n", highest.ratio,
                  highest.period, highest.frequency);
   text += format("  mean ratio      %.3f over T = %g-%g s (%zu points)\n",
-                 comparison.mean_ratio, kMeanPeriodLow, kMeanPeriodHigh,
-                 comparison.mean_count);
+                 result.comparison.mean_ratio, kMeanPeriodLow, kMeanPeriodHigh,
+                 result.comparison.mean_count);
+  return text;
+}
 
-  text += format("\nacceptance: every point within -10 %% / +30 %% of the target "
-                 "(ratio %.2f to %.2f), %g-%g Hz\n",
-                 kBandLow, kBandHigh, points.front().frequency,
-                 points.back().frequency);
-  text += format("  below the band: %zu of %zu points", comparison.below_count,
-                 points.size());
-  text += describe_runs(points, comparison.below) + "\n";
-  text += format("  above the band: %zu of %zu points", comparison.above_count,
-                 points.size());
-  text += describe_runs(points, comparison.above) + "\n";
-  if (comparison.pass) {
-    text += format("verdict: PASS (ratios from %.3f to %.3f)\n", lowest.ratio,
-                   highest.ratio);
-  } else {
-    text += format("verdict: FAIL (%zu of %zu points outside the band; lowest "
-                   "ratio %.3f at T = %.4g s, highest %.3f at T = %.4g s)\n",
-                   comparison.below_count + comparison.above_count,
-                   points.size(), lowest.ratio, lowest.period, highest.ratio,
-                   highest.period);
+std::string format_criteria(const CheckResult& result) {
+  const Evaluation& evaluation = result.evaluation;
+  const std::vector<SpectrumPoint>& points = evaluation.points;
+  const ComparedPoints& compared = evaluation.compared;
+  const Comparison& comparison = result.comparison;
+  std::string text;
+  if (compared.compared_count() > 0) {
+    const std::size_t count = compared.compared_count();
+    text += format("\nacceptance: every point within -10 %% / +30 %% of the target "
+                   "(ratio %.2f to %.2f), %g-%g Hz\n",
+                   kBandLow, kBandHigh, points[compared.in_range_first].frequency,
+                   points[compared.compared_end - 1].frequency);
+    text += format("  below the band: %zu of %zu points", comparison.below_count, count);
+    text += describe_runs(points, comparison.below) + "\n";
+    text += format("  above the band: %zu of %zu points", comparison.above_count, count);
+    text += describe_runs(points, comparison.above) + "\n";
+  }
+  text += "\ncriteria\n";
+  std::ostringstream lines;
+  write_verdict(lines, evaluation.verdict);
+  return text + lines.str();
+}
+
+}  // namespace
+
+std::string format_report(const CheckResult& result) {
+  return format_record(result) + format_motion(result) + format_spectrum(result) +
+         format_criteria(result);
+}
+
+std::string format_summary(const std::vector<SummaryRow>& rows) {
+  std::size_t width = 4;
+  for (const SummaryRow& row : rows) width = std::max(width, row.file.size());
+  const int name_width = static_cast<int>(width);
+  std::string text = format("\nsummary of %zu records\n", rows.size());
+  text += format("  %-*s  verdict  min ratio  max ratio  mean ratio  SI ratio\n", name_width,
+                 "file");
+  for (const SummaryRow& row : rows) {
+    if (row.result == nullptr) {
+      text += format("  %-*s  not read\n", name_width, row.file.c_str());
+      continue;
+    }
+    const Evaluation& evaluation = row.result->evaluation;
+    const SpectrumFit& fit = evaluation.fit;
+    const char* verdict = evaluation.verdict.pass ? "PASS" : "FAIL";
+    if (fit.count == 0) {
+      text += format("  %-*s  %-7s  no compared points\n", name_width, row.file.c_str(), verdict);
+      continue;
+    }
+    text += format("  %-*s  %-7s  %9.3f  %9.3f  %10.3f  %8.3f\n", name_width, row.file.c_str(),
+                   verdict, evaluation.points[fit.lowest].ratio,
+                   evaluation.points[fit.highest].ratio, fit.mean_ratio, fit.si_ratio);
   }
   return text;
 }

@@ -22,35 +22,50 @@ struct Excursion {
   std::size_t worst = 0;  // index of the point farthest outside
 };
 
+// The band's details and the mean of the engineer's usual period range,
+// over the compared points.
 struct Comparison {
-  std::size_t lowest = 0;   // index of the smallest ratio
-  std::size_t highest = 0;  // index of the largest ratio
   double mean_ratio = 0.0;  // over kMeanPeriodLow ... kMeanPeriodHigh
   std::size_t mean_count = 0;   // points in that mean
   std::size_t below_count = 0;  // points with ratio < kBandLow
   std::size_t above_count = 0;  // points with ratio > kBandHigh
   std::vector<Excursion> below;  // runs below the band, by frequency
   std::vector<Excursion> above;  // runs above the band, by frequency
-  bool pass = false;             // no point outside the band
 };
 
 struct CheckResult {
   Record record;
-  double damping = 0.0;
   MotionSummary motion;
-  std::vector<SpectrumPoint> spectrum;  // by increasing frequency
+  Evaluation evaluation;  // spectrum, compared points, criteria and verdict
   Comparison comparison;
 };
 
-// Smallest and largest ratio, mean over 0.1-4 s and the acceptance verdict
-// of `points` (not empty).
-Comparison compare(const std::vector<SpectrumPoint>& points);
+// Peaks below this or above the next are not plausible in gal: the report
+// warns that the record may be in other units.
+constexpr double kPlausiblePeakLow = 1.0;     // gal
+constexpr double kPlausiblePeakHigh = 5000.0;  // gal
 
-// Everything the report, the table and the picture show, for damping ratio
-// `damping` in (0, 1).
-CheckResult run_check(Record record, double damping);
+// Mean over 0.1-4 s and the runs outside the band of the compared points
+// of `points` (the whole grid).
+Comparison compare(const std::vector<SpectrumPoint>& points, const ComparedPoints& compared);
 
-// The text report, lines ended by '\n'.
+// Everything the report, the table and the picture show, for `options`
+// (damping in (0, 1), range within the grid).
+CheckResult run_check(Record record, const CriteriaOptions& options);
+
+// The text report, lines ended by '\n': the record, its ground motion, its
+// spectrum, the criteria and, last, the verdict line.
 std::string format_report(const CheckResult& result);
+
+// One line of the summary of several records: the file as given and its
+// result, or nullptr when it could not be read.
+struct SummaryRow {
+  std::string file;
+  const CheckResult* result = nullptr;
+};
+
+// The summary table of a run over several records: file, verdict, smallest,
+// largest and mean ratio and SI ratio, one line a record.
+std::string format_summary(const std::vector<SummaryRow>& rows);
 
 }  // namespace check

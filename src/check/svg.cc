@@ -278,7 +278,8 @@ std::string xml_escape(const std::string& text) {
 
 std::string format_svg(const CheckResult& result) {
   const Record& record = result.record;
-  const std::vector<SpectrumPoint>& points = result.spectrum;
+  const std::vector<SpectrumPoint>& points = result.evaluation.points;
+  const double damping = result.evaluation.options.damping;
   Writer svg;
   char buffer[256];
 
@@ -347,12 +348,12 @@ std::string format_svg(const CheckResult& result) {
   std::sort(periods.begin(), periods.end());
   std::vector<std::pair<double, double>> target_line, band;
   for (const double period : periods) {
-    const double target = synthesis::target_sa(period);
+    const double target = damped_target(period, damping);
     target_line.emplace_back(period_axis.map(period), sa_axis.map(target));
     band.emplace_back(period_axis.map(period), sa_axis.map(kBandHigh * target));
   }
   for (auto period = periods.rbegin(); period != periods.rend(); ++period) {
-    const double target = synthesis::target_sa(*period);
+    const double target = damped_target(*period, damping);
     band.emplace_back(period_axis.map(*period), sa_axis.map(kBandLow * target));
   }
   std::vector<std::pair<double, double>> computed;
@@ -364,13 +365,13 @@ std::string format_svg(const CheckResult& result) {
   std::snprintf(buffer, sizeof buffer,
                 "Response spectrum (pseudo-acceleration, damping %g %%): "
                 "<tspan font-weight=\"bold\" fill=\"%s\">%s</tspan>",
-                100.0 * result.damping,
-                result.comparison.pass ? "#1a7f37" : kComputedColour,
-                result.comparison.pass ? "PASS" : "FAIL");
+                100.0 * damping,
+                result.evaluation.verdict.pass ? "#1a7f37" : kComputedColour,
+                result.evaluation.verdict.pass ? "PASS" : "FAIL");
   svg.label_at(bottom.left, bottom.top - 32, buffer, 13, "start");
   std::snprintf(buffer, sizeof buffer, "ratio %.3f to %.3f; mean %.3f over 0.1-4 s",
-                points[result.comparison.lowest].ratio,
-                points[result.comparison.highest].ratio, result.comparison.mean_ratio);
+                points[result.evaluation.fit.lowest].ratio,
+                points[result.evaluation.fit.highest].ratio, result.comparison.mean_ratio);
   svg.label_at(bottom.right, bottom.top - 32, buffer, 12, "end");
   svg.clip("spectrum-area", bottom);
   svg.text += "<polygon id=\"band\" fill=\"" + std::string(kBandColour) +
@@ -395,7 +396,7 @@ std::string format_svg(const CheckResult& result) {
   const double key_y = bottom.top - 12;
   double x = bottom.left;
   svg.line(x, key_y, x + 30, key_y, kComputedColour, 1.8);
-  std::snprintf(buffer, sizeof buffer, "computed, damping %g %%", 100.0 * result.damping);
+  std::snprintf(buffer, sizeof buffer, "computed, damping %g %%", 100.0 * damping);
   svg.label_at(x + 36, key_y + 4, buffer, 12, "start");
   x += 215;
   svg.line(x, key_y, x + 30, key_y, kTargetColour, 1.6, " stroke-dasharray=\"7,4\"");

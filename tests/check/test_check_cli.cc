@@ -90,7 +90,10 @@ TEST_F(Cli, GoodRecordWritesReportTableAndPicture) {
   const std::string table = read_file(dir_ / "work" / "table.csv");
   EXPECT_EQ(run("--svg pic.svg --csv table.csv good.csv").out, outcome.out);
   EXPECT_EQ(read_file(dir_ / "work" / "table.csv"), table);
-  EXPECT_NE(run("good.csv --damping 0.02").out, outcome.out);
+  // The table's target column is the target scaled for the damping.
+  EXPECT_NE(run("good.csv --damping 0.02 --csv damped.csv").out, outcome.out);
+  EXPECT_NE(read_file(dir_ / "work" / "damped.csv").find("\n1,1,"), std::string::npos);
+  EXPECT_NE(read_file(dir_ / "work" / "damped.csv").find(",640,"), std::string::npos);
 }
 
 TEST_F(Cli, HelpGoesToStandardOutput) {
@@ -151,6 +154,60 @@ TEST_F(Cli, UnwritableOutputWritesNothing) {
   EXPECT_EQ(files(), std::vector<std::string>{"good.csv"});
 }
 
+// An output naming the input, by any path, is refused before anything is
+// written: the record stays as it was and no other output appears.
+TEST_F(Cli, OutputNamingTheInputIsRefused) {
+  fs::create_symlink("good.csv", dir_ / "work" / "soft.csv");
+  fs::create_hard_link(dir_ / "work" / "good.csv", dir_ / "work" / "hard.csv");
+  const std::string record = read_file(dir_ / "work" / "good.csv");
+  const char* const cases[][2] = {
+      {"good.csv --csv good.csv", "the same name"},
+      {"good.csv --svg ./good.csv --csv t.csv", "another spelling, the other output valid"},
+      {"good.csv --csv ../work/good.csv", "through the parent folder"},
+      {"good.csv --csv soft.csv", "a symbolic link to the input"},
+      {"good.csv --svg hard.csv", "a hard link to the input"},
+      {"soft.csv --csv good.csv", "the input given as a link"},
+  };
+  for (const auto& usage : cases) {
+    const Outcome outcome = run(usage[0]);
+    EXPECT_EQ(outcome.status, 2) << usage[1];
+    EXPECT_NE(outcome.err.find("names the input"), std::string::npos) << usage[1] << outcome.err;
+    EXPECT_TRUE(read_file(dir_ / "work" / "good.csv") == record) << usage[1];
+    EXPECT_EQ(files(), (std::vector<std::string>{"good.csv", "hard.csv", "soft.csv"}))
+        << usage[1];
+  }
+}
+
+// Two records and an unreadable one: a report for each record read, then
+// the summary of all three; outputs in the folder, named after each record;
+// status 1 for the file that could not be read.
+TEST_F(Cli, SeveralFilesGiveReportsAndSummary) {
+  fs::copy_file(dir_ / "work" / "good.csv", dir_ / "work" / "two.csv");
+  fs::create_directory(dir_ / "work" / "out");
+  Outcome outcome = run("good.csv two.csv --csv out --svg out/");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const std::size_t second = outcome.out.find("\nseedacc-check: two.csv\n");
+  EXPECT_EQ(outcome.out.rfind("seedacc-check: good.csv\n", 0), 0u);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_NE(outcome.out.rfind("verdict: FAIL", second), std::string::npos);
+  EXPECT_NE(outcome.out.find("\nsummary of 2 records\n  file      verdict  min ratio"),
+            std::string::npos)
+      << outcome.out;
+  EXPECT_NE(outcome.out.find("\n  two.csv   FAIL "), std::string::npos) << outcome.out;
+  std::vector<std::string> written;
+  for (const auto& entry : fs::directory_iterator(dir_ / "work" / "out")) {
+    written.push_back(entry.path().filename().string());
+  }
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"good.spectrum.csv", "good.svg",
+                                               "two.spectrum.csv", "two.svg"}));
+  outcome = run("good.csv missing.csv two.csv");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "seedacc-check: missing.csv: cannot open (No such file or directory)\n");
+  EXPECT_NE(outcome.out.find("\n  missing.csv  not read\n"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("\nseedacc-check: two.csv\n"), std::string::npos);
+}
+
 TEST_F(Cli, UsageErrorsExitTwoWithUsage) {
   const char* const cases[][2] = {
       {"good.csv --frobnicate", "unknown option '--frobnicate'"},
@@ -163,7 +220,10 @@ TEST_F(Cli, UsageErrorsExitTwoWithUsage) {
       {"good.csv --damping nan", "--damping must be between 0 and 1 (exclusive), got 'nan'"},
       {"good.csv --damping 5%", "--damping needs a number, got '5%'"},
       {"--csv a.csv", "no record FILE given"},
-      {"good.csv other.csv", "only one FILE may be given, got 'other.csv' as well"},
+      {"good.csv good.csv --csv t.csv",
+       "--csv must name a folder when several files are checked, got 't.csv'"},
+      {"good.csv --range 1", "--range needs F1:F2 in Hz, got '1'"},
+      {"good.csv --range 10:1", "--range F1:F2 needs 0.1 Hz to 50 Hz with F1 < F2, got '10:1'"},
       {"good.csv --csv x --svg x", "--csv and --svg name the same file"},
   };
   for (const auto& usage : cases) {

@@ -41,6 +41,27 @@ TEST(Motion, ConstantRecord) {
   EXPECT_NEAR(summary.duration.start, 0.05 * duration, 1e-9);
   EXPECT_NEAR(summary.duration.end, 0.95 * duration, 1e-9);
   EXPECT_NEAR(summary.duration.length(), 0.9 * duration, 1e-9);
+  EXPECT_NEAR(summary.duration_5_75.end, 0.75 * duration, 1e-9);
+  EXPECT_NEAR(summary.residual_velocity, c * duration, 1e-12 * c * duration);
+  EXPECT_NEAR(summary.residual_displacement, c * duration * duration / 2,
+              1e-12 * c * duration * duration);
+  // The velocity is a straight line through zero: the baseline is all of it.
+  EXPECT_NEAR(summary.corrected_velocity.value, 0.0, 1e-12 * c * duration);
+  EXPECT_NEAR(summary.corrected_displacement.value, 0.0, 1e-12 * c * duration * duration);
+}
+
+// A straight-line acceleration has a quadratic trapezoidal velocity through
+// zero, which the baseline removes whole; too short a velocity is kept.
+TEST(Motion, BaselineRemovesQuadraticVelocityOnly) {
+  const double dt = 0.01;
+  std::vector<double> ramp(2001);
+  for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = 3.0 - 0.4 * i * dt;
+  const std::vector<double> velocity = check::integrate_from_rest(ramp, dt);
+  for (const double value : check::remove_velocity_baseline(velocity, dt)) {
+    EXPECT_NEAR(value, 0.0, 1e-11);
+  }
+  EXPECT_EQ(check::remove_velocity_baseline({0.0, 1.0}, dt),
+            (std::vector<double>{0.0, 1.0}));
 }
 
 // a = A sin(omega t) over 5 whole periods, 200 samples a period, from rest:

@@ -58,6 +58,8 @@ std::string output_path(const std::string& given, const std::string& input, bool
   return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
 }
 
+}  // namespace
+
 // Whether the two paths name one file: the same existing file by device
 // and inode, or, for a file not yet there, the same absolute path once
 // links in its folders are followed.
@@ -70,8 +72,6 @@ bool same_file(const std::string& first, const std::string& second) {
   const fs::path two = fs::weakly_canonical(fs::absolute(second), status);
   return !status && one == two;
 }
-
-}  // namespace
 
 std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT] [--svg OUT]\n"

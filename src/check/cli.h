@@ -60,6 +60,11 @@ struct PlannedOutput {
 // file.
 std::vector<PlannedOutput> plan_outputs(const Options& options);
 
+// Whether two paths name one file: the same existing file (device and
+// inode), or, for a file not yet there, the same absolute path once links
+// in its folders are followed.
+bool same_file(const std::string& first, const std::string& second);
+
 // Runs the whole check: the reports (and, for several files, the summary
 // table) go to `out`, messages to `err` (one line "seedacc-check: ..." for
 // errors, followed by the usage text for usage errors). A record that

@@ -88,18 +88,19 @@ std::string peak_lines(const check::MotionSummary& motion) {
 // The check's verdict on the matched record with the matching's own
 // criteria added: residual velocity and displacement, and D5-95 against
 // the seed's.
-check::Verdict full_verdict(check::Verdict verdict, const Residuals& residuals,
-                            double seed_duration, double duration) {
+check::Verdict full_verdict(check::Verdict verdict, const check::MotionSummary& motion,
+                            double seed_duration) {
+  const double duration = motion.duration.length();
   const auto add = [&verdict](const char* name, const std::string& figure, bool pass,
                               const std::string& note) {
     verdict.criteria.push_back({name, figure, pass, note});
     if (!pass) verdict.failed.push_back(name);
   };
-  add("residual vel.", format("%.3g cm/s", residuals.velocity),
-      std::fabs(residuals.velocity) <= kMaxResidualVelocity,
+  add("residual vel.", format("%.3g cm/s", motion.residual_velocity),
+      std::fabs(motion.residual_velocity) <= kMaxResidualVelocity,
       format("at most %g cm/s in magnitude; final velocity, from rest", kMaxResidualVelocity));
-  add("residual disp.", format("%.3g cm", residuals.displacement),
-      std::fabs(residuals.displacement) <= kMaxResidualDisplacement,
+  add("residual disp.", format("%.3g cm", motion.residual_displacement),
+      std::fabs(motion.residual_displacement) <= kMaxResidualDisplacement,
       format("at most %g cm in magnitude; final displacement, from rest",
              kMaxResidualDisplacement));
   const double ratio = seed_duration > 0.0 ? duration / seed_duration : 0.0;
@@ -166,7 +167,9 @@ Options parse_arguments(const std::vector<std::string>& args) {
   }
   options.input = files[0];
   options.output = files[1];
-  if (options.input == options.output) throw UsageError("OUT.csv names the seed itself");
+  if (check::same_file(options.input, options.output)) {
+    throw UsageError("OUT.csv names the seed itself");
+  }
   return options;
 }
 
@@ -227,9 +230,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const check::MotionSummary seed_motion = check::summarize_motion(seed);
     const check::MotionSummary motion = check::summarize_motion(matched);
     const check::Verdict verdict = full_verdict(
-        check::evaluate_record(matched.dt, matched.acc, options.criteria).verdict,
-        final_residuals(matched.acc, matched.dt), seed_motion.duration.length(),
-        motion.duration.length());
+        check::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
+        seed_motion.duration.length());
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
         << iteration_lines(result) << "\nmatched record, as written:\n"
         << peak_lines(motion) << "\n";

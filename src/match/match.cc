@@ -256,6 +256,18 @@ void remove_displacement_trend(std::vector<double>& acc, double dt) {
   }
 }
 
+// Final velocity (cm/s) and displacement (cm) of `acc` (gal), integrated
+// by the trapezoidal rule from rest, as the check integrates them.
+struct Residuals {
+  double velocity = 0.0;
+  double displacement = 0.0;
+};
+
+Residuals final_residuals(const std::vector<double>& acc, double dt) {
+  const std::vector<double> velocity = check::integrate_from_rest(acc, dt);
+  return {velocity.back(), check::integrate_from_rest(velocity, dt).back()};
+}
+
 // The two shapes of the end fix over the tail: a Hann bump (changes the
 // final velocity) and the same bump times a line through its middle
 // (changes the final displacement only, to first order).
@@ -442,17 +454,6 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
   }
   result.acc = written_record(best, dt);
   return result;
-}
-
-Residuals final_residuals(const std::vector<double>& acc, double dt) {
-  double velocity = 0.0;
-  double displacement = 0.0;
-  for (std::size_t i = 1; i < acc.size(); ++i) {
-    const double next = velocity + 0.5 * dt * (acc[i - 1] + acc[i]);
-    displacement += 0.5 * dt * (velocity + next);
-    velocity = next;
-  }
-  return {velocity, displacement};
 }
 
 double as_written(double value) {

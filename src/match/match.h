@@ -78,12 +78,4 @@ MatchResult match_record(const check::Record& seed, const Settings& settings);
 // the record reader reads it.
 double as_written(double value);
 
-// Final velocity (cm/s) and displacement (cm) of `acc` (gal), integrated by
-// the trapezoidal rule from rest.
-struct Residuals {
-  double velocity = 0.0;
-  double displacement = 0.0;
-};
-Residuals final_residuals(const std::vector<double>& acc, double dt);
-
 }  // namespace match

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct SeedCase {
   const char* answers;  // the dialogue's answers before the file name
   const char* reason;
 };
+
+void PrintTo(const SeedCase& seed, std::ostream* out) { *out << seed.reason; }
 
 // Default corner times for signs and sizes of the random number, then
 // changed corner times, which move and stretch the strong motion.

@@ -11,10 +11,7 @@
 #include "response.h"
 
 namespace check {
-namespace {
 
-// printf-style formatting into a std::string.
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* pattern, ...) {
   char buffer[512];
   va_list args;
@@ -23,6 +20,8 @@ std::string format(const char* pattern, ...) {
   va_end(args);
   return buffer;
 }
+
+namespace {
 
 // Collects the runs of neighbouring indices for which `outside` holds;
 // `badness` ranks the points of a run (larger is worse).

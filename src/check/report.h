@@ -53,6 +53,10 @@ Comparison compare(const std::vector<SpectrumPoint>& points, const ComparedPoint
 // (damping in (0, 1), range within the grid).
 CheckResult run_check(Record record, const CriteriaOptions& options);
 
+// printf-style formatting of one report line: at most 511 characters, the
+// rest cut off.
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
 // The text report, lines ended by '\n': the record, its ground motion, its
 // spectrum, the criteria and, last, the verdict line.
 std::string format_report(const CheckResult& result);

@@ -4,30 +4,19 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 
 #include "check/cli.h"
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
+#include "report.h"
 #include "textio/fmt.h"
 
 namespace match {
 namespace {
 
+using check::format;
 using check::UsageError;
-
-// printf-style formatting of one report line into a std::string.
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* pattern, ...) {
-  char buffer[256];
-  va_list args;
-  va_start(args, pattern);
-  std::vsnprintf(buffer, sizeof buffer, pattern, args);
-  va_end(args);
-  return buffer;
-}
 
 double parse_double(const std::string& name, const std::string& text) {
   double value = 0.0;
@@ -127,38 +116,11 @@ std::string usage_text() {
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> files;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-h" || arg == "--help") {
-      options.help = true;
-      continue;
-    }
-    if (arg.size() < 2 || arg[0] != '-') {
-      files.push_back(arg);
-      continue;
-    }
-    std::string name = arg;
-    std::string value;
-    bool has_value = false;
-    const std::size_t equals = arg.find('=');
-    if (equals != std::string::npos) {
-      name = arg.substr(0, equals);
-      value = arg.substr(equals + 1);
-      has_value = true;
-    }
-    if (name != "--damping" && name != "--range" && name != "--max-iterations") {
-      throw UsageError("unknown option '" + name + "'");
-    }
-    if (!has_value) {
-      if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) {
-        throw UsageError(name + " needs a value");
-      }
-      value = args[++i];
-    }
-    if (value.empty()) throw UsageError(name + " needs a value");
-    set_option(options, name, value);
-  }
+  const check::CommandLine line =
+      check::split_command_line(args, {"--damping", "--range", "--max-iterations"});
+  options.help = line.help;
+  const std::vector<std::string>& files = line.files;
+  for (const auto& [name, value] : line.options) set_option(options, name, value);
   if (options.help) return options;
   if (files.size() != 2) {
     throw UsageError(files.size() < 2 ? "SEED.csv and OUT.csv are needed"

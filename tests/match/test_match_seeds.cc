@@ -35,7 +35,7 @@ const SeedCase kSeeds[] = {
     {"-1\n0\n", "negative"},
     {"-77777\n0\n", "negative, outside the asked range"},
     {"2147483647\n0\n", "largest 32-bit number"},
-    {"-2147483647\n0\n", "most negative number ran0 takes as a state"},
+    {"-123456789\n0\n", "large negative (0 and -2147483647 make one record)"},
     {"123456\n0\n", "large"},
     {"2\n0\n", "small"},
     {"13\n0\n", "slowest to converge in the first trials"},

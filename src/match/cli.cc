@@ -178,6 +178,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   try {
     const check::Record seed = check::read_record_file(options.input);
+    if (seed.acc.size() < kMinSamples) {
+      err << "seedacc-match: " << options.input << ": " << seed.acc.size()
+          << " samples; matching needs at least " << kMinSamples << "\n";
+      return kExitFailure;
+    }
     if (check::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
       err << "seedacc-match: " << options.input << ": no point of the spectrum lies in the "
           << "range and below the record's Nyquist frequency\n";

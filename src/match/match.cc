@@ -411,7 +411,7 @@ std::vector<double> written_record(std::vector<double> acc, double dt) {
 }  // namespace
 
 MatchResult match_record(const check::Record& seed, const Settings& settings) {
-  assert(seed.acc.size() >= 2 && seed.dt > 0.0);
+  assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);
   assert(settings.max_iterations >= 1);
   const double dt = seed.dt;
   const Problem problem = make_problem(dt, settings.criteria);

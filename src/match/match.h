@@ -33,6 +33,9 @@ namespace match {
 // The goal of the amplitude correction, relative to the target.
 constexpr double kGoal = 1.05;
 constexpr int kDefaultMaxIterations = 40;
+// The fewest samples the baseline step can work on: the displacement fit
+// has five terms and the end fix a tail of a quarter of the record.
+constexpr std::size_t kMinSamples = 64;
 
 // D5-95 of the result may differ from the seed's by this share at most.
 constexpr double kMaxDurationChange = 0.30;
@@ -69,7 +72,7 @@ struct MatchResult {
   std::size_t best = 0;  // index in `iterations` of the record kept
 };
 
-// Matches `seed` (at least 2 samples) to the target at the compared points
+// Matches `seed` (at least kMinSamples samples) to the target at the compared points
 // of settings.criteria. Deterministic: the same seed and settings give the
 // same values on every run.
 MatchResult match_record(const check::Record& seed, const Settings& settings);

@@ -96,6 +96,11 @@ TEST_F(MatchCli, UnreadableSeedOrUnwritableOutputLeaveNoFile) {
   const Outcome missing = run_match({dir_.file("none.csv"), dir_.file("out.csv")});
   EXPECT_EQ(missing.status, match::kExitFailure);
   EXPECT_FALSE(file_exists(dir_.file("out.csv")));
+  testsupport::write_file(dir_.file("short.csv"), "0,1\n0.01,-2\n0.02,0.5\n");
+  const Outcome too_short = run_match({dir_.file("short.csv"), dir_.file("out.csv")});
+  EXPECT_EQ(too_short.status, match::kExitFailure) << too_short.out;
+  EXPECT_FALSE(file_exists(dir_.file("out.csv")));  // not a record of zeros
+  std::filesystem::remove(dir_.file("short.csv"));
   const Outcome no_folder = run_match({seed_, dir_.file("absent/out.csv"), "--max-iterations=1"});
   EXPECT_EQ(no_folder.status, match::kExitFailure);
   EXPECT_NE(no_folder.err.find("absent/out.csv"), std::string::npos) << no_folder.err;

@@ -6,10 +6,10 @@
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
 // criterion, 3 when the matching stopped without meeting them (the best
-// record found is written all the same), 1 when the seed cannot be read (or
-// has fewer than kMinSamples samples) or
-// the output cannot be written (the output is written to a temporary file
-// and renamed, so it is never left half-written), 2 for a usage error.
+// record found is written all the same), 1 when the seed cannot be read or
+// has fewer than kMinSamples samples, or the output cannot be written (it
+// is written to a temporary file and renamed, so it is never left
+// half-written), 2 for a usage error.
 #pragma once
 
 #include <ostream>

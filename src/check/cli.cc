@@ -75,18 +75,22 @@ bool same_file(const std::string& first, const std::string& second) {
 }
 
 std::string usage_text() {
-  return "usage: seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT] [--svg OUT]\n"
+  return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
+         "                     [--csv OUT] [--svg OUT]\n"
          "  FILE           record of time (s) and acceleration (gal), one\n"
          "                 \"time,acceleration\" per line, as seedacc writes it;\n"
          "                 several files give a report each, then a summary table\n"
          "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default 0.05);\n"
          "                 the target is scaled by 1.5 / (1 + 10 H)\n"
-         "  --range F1:F2  judge only the frequencies from F1 to F2 Hz (within 0.1:50)\n"
+         "  --range F1:F2  judge only the frequencies F1 to F2 Hz (within 0.1:50)\n"
          "  --csv OUT      write the spectrum table (frequency, period, Sa, target, ratio)\n"
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
-         "                 OUT may be a folder (existing, or ending in /): FOLDER/NAME.spectrum.csv\n"
-         "                 and FOLDER/NAME.svg; with several files it must be one\n"
-         "  --help         show this text\n";
+         "                 OUT may be a folder (one that exists, or ending in /), and\n"
+         "                 must be one for several files: FOLDER/NAME.spectrum.csv,\n"
+         "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n"
+         "  --help         show this text\n"
+         "Exit status: 0 when every report was printed, whatever the verdicts; 1 when\n"
+         "a record or an output could not be read or written; 2 for a usage error.\n";
 }
 
 CommandLine split_command_line(const std::vector<std::string>& args,

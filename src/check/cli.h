@@ -1,6 +1,7 @@
 // cli.h: the command line of seedacc-check.
 //
-//   seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT] [--svg OUT]
+//   seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT]
+//                 [--svg OUT]
 //
 // Options may come before or after the files and may also be written
 // --name=value. Exit status: 0 when every report was printed (whatever the

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
 
@@ -14,12 +15,15 @@ namespace {
 
 const double kTwoPi = 2.0 * std::acos(-1.0);
 
-// printf-style text of one figure; every caller's text is far below the
-// buffer (a few numbers and words).
-template <typename... Args>
-std::string text_of(const char* pattern, Args... args) {
+// printf-style text of one figure or note; every caller's text is a few
+// numbers and words, far below the buffer.
+std::string text_of(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+std::string text_of(const char* pattern, ...) {
   char buffer[160];
-  std::snprintf(buffer, sizeof buffer, pattern, args...);
+  va_list args;
+  va_start(args, pattern);
+  std::vsnprintf(buffer, sizeof buffer, pattern, args);
+  va_end(args);
   return buffer;
 }
 
@@ -73,6 +77,14 @@ void integrate_si(const std::vector<SpectrumPoint>& points,
   fit.si_ratio = fit.si_target > 0.0 ? fit.si_record / fit.si_target : 0.0;
 }
 
+// Criteria are judged on the values, not on their three printed decimals:
+// where those read as the limit itself, the note gives more digits, so that
+// "1.000 FAIL" explains itself.
+std::string unrounded(double value, double limit) {
+  const bool reads_as_limit = text_of("%.3f", value) == text_of("%.3f", limit);
+  return reads_as_limit && value != limit ? text_of(" (%.6f unrounded)", value) : "";
+}
+
 void add(Verdict& verdict, const std::string& name, const std::string& figure,
          bool pass, const std::string& note) {
   verdict.criteria.push_back({name, figure, pass, note});
@@ -110,18 +122,21 @@ void judge_spectrum(const Evaluation& evaluation, Verdict& verdict) {
   const SpectrumPoint& lowest = points[fit.lowest];
   add(verdict, "minimum ratio", text_of("%.3f", lowest.ratio), lowest.ratio >= kMinRatio,
       text_of("at least %.2f; at %.4g Hz (T = %.4g s)", kMinRatio, lowest.frequency,
-              lowest.period));
+              lowest.period) + unrounded(lowest.ratio, kMinRatio));
   add(verdict, "mean ratio", text_of("%.3f", fit.mean_ratio), fit.mean_ratio >= kMinMeanRatio,
-      text_of("at least %.2f; over the %zu compared points", kMinMeanRatio, fit.count));
+      text_of("at least %.2f; over the %zu compared points", kMinMeanRatio, fit.count) +
+          unrounded(fit.mean_ratio, kMinMeanRatio));
   add(verdict, "CoV", text_of("%.3f", fit.ratio_cov), fit.ratio_cov <= kMaxRatioCov,
-      text_of("at most %.2f; coefficient of variation of the ratio", kMaxRatioCov));
+      text_of("at most %.2f; coefficient of variation of the ratio", kMaxRatioCov) +
+          unrounded(fit.ratio_cov, kMaxRatioCov));
   if (fit.si_count < 2) {
     add(verdict, "SI ratio", "undefined", false,
         text_of("fewer than 2 compared points in T = %g-%g s", kSiPeriodLow, kSiPeriodHigh));
   } else {
     add(verdict, "SI ratio", text_of("%.3f", fit.si_ratio), fit.si_ratio >= kMinSiRatio,
         text_of("at least %.2f; SI %.4g cm over target %.4g cm, T = %.4g-%.4g s", kMinSiRatio,
-                fit.si_record, fit.si_target, fit.si_period_low, fit.si_period_high));
+                fit.si_record, fit.si_target, fit.si_period_low, fit.si_period_high) +
+            unrounded(fit.si_ratio, kMinSiRatio));
   }
 }
 

@@ -161,7 +161,7 @@ std::string format_motion(const CheckResult& result) {
   text += format("  %-22s %11.4g cm    at the end\n", "residual displacement",
                  motion.residual_displacement);
   text += format("  %-22s %11.4g cm/s\n", "Arias intensity", motion.arias_intensity);
-  text += duration_line("significant duration", motion.duration);
+  text += duration_line("D5-95 duration", motion.duration);
   text += duration_line("D5-75 duration", motion.duration_5_75);
   text += std::string("after the ") + kBaselineCorrection +
           " correction (c1 t + c2 t^2 fitted to the velocity\n"
@@ -268,27 +268,31 @@ std::string format_report(const CheckResult& result) {
 }
 
 std::string format_summary(const std::vector<SummaryRow>& rows) {
+  // File names go in by string, not through format(), whose buffer a long
+  // path would overrun into truncation.
   std::size_t width = 4;
   for (const SummaryRow& row : rows) width = std::max(width, row.file.size());
-  const int name_width = static_cast<int>(width);
+  const auto name = [width](const std::string& file) {
+    return "  " + file + std::string(width - file.size(), ' ') + "  ";
+  };
   std::string text = format("\nsummary of %zu records\n", rows.size());
-  text += format("  %-*s  verdict  min ratio  max ratio  mean ratio  SI ratio\n", name_width,
-                 "file");
+  text += name("file") + "verdict  min ratio  max ratio  mean ratio  SI ratio\n";
   for (const SummaryRow& row : rows) {
+    text += name(row.file);
     if (row.result == nullptr) {
-      text += format("  %-*s  not read\n", name_width, row.file.c_str());
+      text += "not read\n";
       continue;
     }
     const Evaluation& evaluation = row.result->evaluation;
     const SpectrumFit& fit = evaluation.fit;
     const char* verdict = evaluation.verdict.pass ? "PASS" : "FAIL";
     if (fit.count == 0) {
-      text += format("  %-*s  %-7s  no compared points\n", name_width, row.file.c_str(), verdict);
+      text += format("%-7s  no compared points\n", verdict);
       continue;
     }
-    text += format("  %-*s  %-7s  %9.3f  %9.3f  %10.3f  %8.3f\n", name_width, row.file.c_str(),
-                   verdict, evaluation.points[fit.lowest].ratio,
-                   evaluation.points[fit.highest].ratio, fit.mean_ratio, fit.si_ratio);
+    text += format("%-7s  %9.3f  %9.3f  %10.3f  ", verdict, evaluation.points[fit.lowest].ratio,
+                   evaluation.points[fit.highest].ratio, fit.mean_ratio);
+    text += fit.si_count < 2 ? "undefined\n" : format("%8.3f\n", fit.si_ratio);
   }
   return text;
 }

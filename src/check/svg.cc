@@ -11,12 +11,13 @@ namespace check {
 namespace {
 
 constexpr int kWidth = 900;
-constexpr int kHeight = 600;
+constexpr int kHeight = 820;
 const char* const kFont = "DejaVu Sans, Arial, Helvetica, sans-serif";
 const char* const kHistoryColour = "#1f4e9a";
 const char* const kComputedColour = "#c0392b";
 const char* const kTargetColour = "#202020";
 const char* const kBandColour = "#8fd18f";
+const char* const kNyquistColour = "#7a3db8";
 
 std::string number(double value) {
   char text[32];
@@ -276,24 +277,11 @@ std::string xml_escape(const std::string& text) {
   return escaped;
 }
 
-std::string format_svg(const CheckResult& result) {
+namespace {
+
+// The acceleration history, top panel.
+void draw_history(Writer& svg, const CheckResult& result) {
   const Record& record = result.record;
-  const std::vector<SpectrumPoint>& points = result.evaluation.points;
-  const double damping = result.evaluation.options.damping;
-  Writer svg;
-  char buffer[256];
-
-  svg.text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  svg.text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-              std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) +
-              "\" viewBox=\"0 0 " + std::to_string(kWidth) + " " +
-              std::to_string(kHeight) + "\" font-family=\"" + kFont + "\">\n";
-  svg.text += "<title>seedacc-check: " + xml_escape(record.source) + "</title>\n";
-  svg.text += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-  svg.label_at(kWidth / 2.0, 24, xml_escape(record.source), 15, "middle",
-               " font-weight=\"bold\"");
-
-  // Top panel: the acceleration history.
   const Frame top{90, 870, 58, 200};
   // A silent record gets an axis of +-1 gal.
   const double largest = std::fabs(result.motion.acceleration.value);
@@ -302,6 +290,7 @@ std::string format_svg(const CheckResult& result) {
   const double acc_limit = std::ceil(peak / acc_step) * acc_step;
   const Axis time_axis{record.start_time, record.end_time(), false, top.left, top.right};
   const Axis acc_axis{-acc_limit, acc_limit, false, top.bottom, top.top};
+  char buffer[256];
   std::snprintf(buffer, sizeof buffer,
                 "Acceleration history: %zu samples at %g s, peak %.4g gal at %.2f s",
                 record.acc.size(), record.dt, result.motion.acceleration.value,
@@ -317,33 +306,71 @@ std::string format_svg(const CheckResult& result) {
                kHistoryColour, 0.8, " clip-path=\"url(#history-area)\"");
   svg.border(top);
   svg.axis_titles(top, "time (s)", "acceleration (gal)");
+}
 
-  // Bottom panel: the spectra.
-  const Frame bottom{90, 870, 310, 545};
+// The period axis shared by the spectrum and the ratio panels.
+Axis period_axis_of(const std::vector<SpectrumPoint>& points, const Frame& box) {
+  double low = points.front().period;
+  double high = low;
+  for (const SpectrumPoint& point : points) {
+    low = std::min(low, point.period);
+    high = std::max(high, point.period);
+  }
+  return {low, high, true, box.left, box.right};
+}
+
+// The Nyquist frequency as a dashed vertical line with id `id`, when it
+// falls inside the plotted periods.
+void mark_nyquist(Writer& svg, const Frame& box, const Axis& period_axis, double nyquist,
+                  const char* id, bool labelled) {
+  const double period = 1.0 / nyquist;
+  if (!(period > period_axis.low * (1.0 + kLimitMargin) && period < period_axis.high)) return;
+  const double x = period_axis.map(period);
+  svg.text += std::string("<g id=\"") + id + "\">\n";
+  svg.line(x, box.top, x, box.bottom, kNyquistColour, 1.2, " stroke-dasharray=\"3,3\"");
+  if (labelled) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "Nyquist %g Hz", nyquist);
+    svg.label_at(x + 4, box.bottom - 6, buffer, 11, "start",
+                 (std::string(" fill=\"") + kNyquistColour + "\"").c_str());
+  }
+  svg.text += "</g>\n";
+}
+
+// Frequency ticks (Hz) along the top edge of `box`, on the period axis.
+void frequency_axis(Writer& svg, const Frame& box, const Axis& period_axis) {
+  for (const Tick& tick : log_ticks(1.0 / period_axis.high, 1.0 / period_axis.low)) {
+    const double x = period_axis.map(1.0 / tick.value);
+    svg.line(x, box.top - (tick.labelled ? 6 : 3), x, box.top, "#000000", 1);
+    if (tick.labelled) svg.label_at(x, box.top - 9, label(tick.value), 11, "middle");
+  }
+  svg.label_at(box.right, box.top - 24, "frequency (Hz)", 12, "end");
+}
+
+// The computed and target spectra with the band, middle panel.
+void draw_spectrum(Writer& svg, const CheckResult& result, const Frame& box) {
+  const std::vector<SpectrumPoint>& points = result.evaluation.points;
+  const double damping = result.evaluation.options.damping;
   double sa_low = points.front().target * kBandLow;
   double sa_high = points.front().target * kBandHigh;
-  double period_low = points.front().period;
-  double period_high = points.front().period;
   for (const SpectrumPoint& point : points) {
     sa_low = std::min(sa_low, kBandLow * point.target);
     sa_high = std::max(sa_high, kBandHigh * point.target);
     if (point.sa > 0.0) sa_low = std::min(sa_low, point.sa);
     sa_high = std::max(sa_high, point.sa);
-    period_low = std::min(period_low, point.period);
-    period_high = std::max(period_high, point.period);
   }
   // Not more than three decades below the band, so a nearly silent record
   // still leaves the target readable.
   sa_low = std::max(floor_125(sa_low), floor_125(sa_high / 1e4));
   sa_high = ceil_125(sa_high);
-  const Axis period_axis{period_low, period_high, true, bottom.left, bottom.right};
-  const Axis sa_axis{sa_low, sa_high, true, bottom.bottom, bottom.top};
+  const Axis period_axis = period_axis_of(points, box);
+  const Axis sa_axis{sa_low, sa_high, true, box.bottom, box.top};
 
   // The target drawn through its corner periods as well as the grid.
   std::vector<double> periods;
   for (const SpectrumPoint& point : points) periods.push_back(point.period);
   for (const double corner : {synthesis::kPer1, synthesis::kPer2}) {
-    if (corner > period_low && corner < period_high) periods.push_back(corner);
+    if (corner > period_axis.low && corner < period_axis.high) periods.push_back(corner);
   }
   std::sort(periods.begin(), periods.end());
   std::vector<std::pair<double, double>> target_line, band;
@@ -361,19 +388,7 @@ std::string format_svg(const CheckResult& result) {
     computed.emplace_back(period_axis.map(point->period),
                           sa_axis.map(std::max(point->sa, sa_low)));
   }
-
-  std::snprintf(buffer, sizeof buffer,
-                "Response spectrum (pseudo-acceleration, damping %g %%): "
-                "<tspan font-weight=\"bold\" fill=\"%s\">%s</tspan>",
-                100.0 * damping,
-                result.evaluation.verdict.pass ? "#1a7f37" : kComputedColour,
-                result.evaluation.verdict.pass ? "PASS" : "FAIL");
-  svg.label_at(bottom.left, bottom.top - 32, buffer, 13, "start");
-  std::snprintf(buffer, sizeof buffer, "ratio %.3f to %.3f; mean %.3f over 0.1-4 s",
-                points[result.evaluation.fit.lowest].ratio,
-                points[result.evaluation.fit.highest].ratio, result.comparison.mean_ratio);
-  svg.label_at(bottom.right, bottom.top - 32, buffer, 12, "end");
-  svg.clip("spectrum-area", bottom);
+  svg.clip("spectrum-area", box);
   svg.text += "<polygon id=\"band\" fill=\"" + std::string(kBandColour) +
               "\" fill-opacity=\"0.45\" stroke=\"none\" "
               "clip-path=\"url(#spectrum-area)\" points=\"";
@@ -382,19 +397,38 @@ std::string format_svg(const CheckResult& result) {
     svg.text += number(band[i].first) + "," + number(band[i].second);
   }
   svg.text += "\"/>\n";
-  svg.frame(bottom, period_axis, log_ticks(period_low, period_high), sa_axis,
+  svg.frame(box, period_axis, log_ticks(period_axis.low, period_axis.high), sa_axis,
             log_ticks(sa_low, sa_high));
   svg.polyline("target-sa", target_line, kTargetColour, 1.6,
                " stroke-dasharray=\"7,4\" clip-path=\"url(#spectrum-area)\"");
   svg.polyline("computed-sa", computed, kComputedColour, 1.8,
                " clip-path=\"url(#spectrum-area)\"");
-  svg.border(bottom);
-  svg.axis_titles(bottom, "period (s)", "pseudo-acceleration Sa (gal)");
+  mark_nyquist(svg, box, period_axis, result.evaluation.compared.nyquist, "nyquist", true);
+  svg.border(box);
+  frequency_axis(svg, box, period_axis);
+  svg.axis_titles(box, "period (s)", "pseudo-acceleration Sa (gal)");
+}
 
-  // Legend: one row between the panel's title and its frame, so that it
-  // never hides a curve.
-  const double key_y = bottom.top - 12;
-  double x = bottom.left;
+// Title, verdict and legend above the spectrum panel, in rows of their own
+// so that they never hide a curve.
+void spectrum_heading(Writer& svg, const CheckResult& result, const Frame& box) {
+  const Evaluation& evaluation = result.evaluation;
+  const double damping = evaluation.options.damping;
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer,
+                "Response spectrum (pseudo-acceleration, damping %g %%): "
+                "<tspan font-weight=\"bold\" fill=\"%s\">%s</tspan>",
+                100.0 * damping, evaluation.verdict.pass ? "#1a7f37" : kComputedColour,
+                evaluation.verdict.pass ? "PASS" : "FAIL");
+  svg.label_at(box.left, box.top - 62, buffer, 13, "start");
+  if (evaluation.fit.count > 0) {
+    std::snprintf(buffer, sizeof buffer, "ratio %.3f to %.3f; mean %.3f over 0.1-4 s",
+                  evaluation.points[evaluation.fit.lowest].ratio,
+                  evaluation.points[evaluation.fit.highest].ratio, result.comparison.mean_ratio);
+    svg.label_at(box.right, box.top - 62, buffer, 12, "end");
+  }
+  const double key_y = box.top - 42;
+  double x = box.left;
   svg.line(x, key_y, x + 30, key_y, kComputedColour, 1.8);
   std::snprintf(buffer, sizeof buffer, "computed, damping %g %%", 100.0 * damping);
   svg.label_at(x + 36, key_y + 4, buffer, 12, "start");
@@ -406,7 +440,74 @@ std::string format_svg(const CheckResult& result) {
               "\" width=\"30\" height=\"12\" fill=\"" + kBandColour +
               "\" fill-opacity=\"0.45\"/>\n";
   svg.label_at(x + 36, key_y + 4, "target -10 % to +30 %", 12, "start");
+}
 
+// The ratio Sa / target on a linear axis, bottom panel: the compared
+// points, lines at the band's bounds and at 1, and each compared point
+// outside the band marked.
+void draw_ratio(Writer& svg, const CheckResult& result, const Frame& box) {
+  const Evaluation& evaluation = result.evaluation;
+  const std::vector<SpectrumPoint>& points = evaluation.points;
+  const ComparedPoints& compared = evaluation.compared;
+  // From 0 to at least 1.5, to the largest ratio rounded up, at most 3.
+  double largest = 1.5;
+  for (std::size_t i = compared.in_range_first; i < compared.compared_end; ++i) {
+    largest = std::max(largest, std::min(points[i].ratio, 3.0));
+  }
+  const double step = nice_step(largest / 5.0);
+  const Axis period_axis = period_axis_of(points, box);
+  const Axis ratio_axis{0.0, std::ceil(largest / step) * step, false, box.bottom, box.top};
+  const auto y_of = [&](double ratio) {
+    return ratio_axis.map(std::min(std::max(ratio, ratio_axis.low), ratio_axis.high));
+  };
+  svg.label_at(box.left, box.top - 12,
+               "Ratio Sa / target (linear) at the compared points; circles: outside the band", 13, "start");
+  svg.frame(box, period_axis, log_ticks(period_axis.low, period_axis.high), ratio_axis,
+            linear_ticks(ratio_axis.low, ratio_axis.high, step));
+  for (const double level : {kBandLow, 1.0, kBandHigh}) {
+    const char* colour = level == 1.0 ? kTargetColour : "#2e8b57";
+    svg.line(box.left, y_of(level), box.right, y_of(level), colour, level == 1.0 ? 1.4 : 1.2,
+             level == 1.0 ? "" : " stroke-dasharray=\"6,3\"");
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", level);
+    svg.label_at(box.right + 4, y_of(level) + 4, text, 11, "start");
+  }
+  std::vector<std::pair<double, double>> line;
+  std::string marks = "<g id=\"outside-band\" fill=\"none\" stroke=\"" +
+                      std::string(kComputedColour) + "\" stroke-width=\"1\">\n";
+  for (std::size_t i = compared.compared_end; i-- > compared.in_range_first;) {
+    const double x = period_axis.map(points[i].period);
+    line.emplace_back(x, y_of(points[i].ratio));
+    if (points[i].ratio < kBandLow || points[i].ratio > kBandHigh) {
+      marks += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y_of(points[i].ratio)) +
+               "\" r=\"2.5\"/>\n";
+    }
+  }
+  svg.polyline("ratio", line, kComputedColour, 1.4);
+  svg.text += marks + "</g>\n";
+  mark_nyquist(svg, box, period_axis, compared.nyquist, "nyquist-ratio", false);
+  svg.border(box);
+  svg.axis_titles(box, "period (s)", "Sa / target");
+}
+
+}  // namespace
+
+std::string format_svg(const CheckResult& result) {
+  Writer svg;
+  svg.text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg.text += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+              std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) +
+              "\" viewBox=\"0 0 " + std::to_string(kWidth) + " " +
+              std::to_string(kHeight) + "\" font-family=\"" + kFont + "\">\n";
+  svg.text += "<title>seedacc-check: " + xml_escape(result.record.source) + "</title>\n";
+  svg.text += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+  svg.label_at(kWidth / 2.0, 24, xml_escape(result.record.source), 15, "middle",
+               " font-weight=\"bold\"");
+  draw_history(svg, result);
+  const Frame spectrum{90, 870, 330, 545};
+  spectrum_heading(svg, result, spectrum);
+  draw_spectrum(svg, result, spectrum);
+  draw_ratio(svg, result, Frame{90, 870, 625, 765});
   svg.text += "</svg>\n";
   return svg.text;
 }

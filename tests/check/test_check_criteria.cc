@@ -111,6 +111,14 @@ TEST(Criteria, LinesNameTheRunTheSiRatioAndTheFailures) {
       << text;
   EXPECT_NE(text.find("\nSI ratio       1.0"), std::string::npos) << text;
   EXPECT_EQ(text.substr(text.rfind("verdict:")), "verdict: FAIL (window)\n");
+  // A mean of 0.9999 reads 1.000 yet fails; the line says why.
+  for (std::size_t k = 0; k < grid.size(); ++k) sa[k] = 0.9999 * synthesis::target_sa(1.0 / grid[k]);
+  std::ostringstream near;
+  check::write_verdict(near, check::evaluate_spectrum(0.01, 4001, sa, {}).verdict);
+  EXPECT_NE(near.str().find("\nmean ratio     1.000         FAIL  at least 1.00; over the 271 "
+                            "compared points (0.999900 unrounded)\n"),
+            std::string::npos)
+      << near.str();
 }
 
 // 1.5 / (1 + 10 h) by hand: 1.5 / 1.5, 1.5 / 1.2, 1.5 / 2.

@@ -129,7 +129,7 @@ TEST(Report, StatesEverySectionAndTheVerdict) {
   for (const char* part :
        {"seedacc-check: two-sines.csv\n", "record: 4000 samples, dt = 0.01 s, 0 s to 39.99 s",
         "peak acceleration", "peak velocity", "peak displacement", "Arias intensity",
-        "significant duration", "damping ratio 0.05", "271 frequencies",
+        "D5-95 duration", "D5-75 duration", "residual velocity", "damping ratio 0.05", "271 frequencies",
         "then 50 Hz", "smallest ratio", "largest ratio", "mean ratio",
         "over T = 0.1-4 s (161 points)", "below the band:", "above the band:"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part;
@@ -140,6 +140,13 @@ TEST(Report, StatesEverySectionAndTheVerdict) {
   const std::string last_line = text.substr(text.rfind('\n', text.size() - 2) + 1);
   EXPECT_EQ(last_line.rfind(result.evaluation.verdict.pass ? "verdict: PASS" : "verdict: FAIL", 0), 0u)
       << last_line;
+}
+
+// A long path is kept whole in the summary, not cut at a buffer's size.
+TEST(Report, SummaryKeepsLongFileNames) {
+  const std::string path(600, 'a');
+  EXPECT_NE(check::format_summary({{path, nullptr}}).find(path + "  not read\n"),
+            std::string::npos);
 }
 
 TEST(Table, HeaderAndOneLinePerFrequency) {
@@ -179,7 +186,13 @@ std::string read_file(const fs::path& path) {
 
 TEST(Picture, WellFormedWithBothCurvesBandAndEscapedName) {
   const std::string svg = check::format_svg(sample_result("a&b<c>\"\x01\xff.csv"));
-  for (const char* part : {"width=\"900\" height=\"600\"", "id=\"history\"",
+  // Nyquist at 50 Hz is the end of the axis, not inside it; at 25 Hz it is.
+  EXPECT_EQ(svg.find("id=\"nyquist\""), std::string::npos);
+  const std::string coarse = check::format_svg(sample_result("c.csv", 1.0, 0.02));
+  EXPECT_NE(coarse.find("Nyquist 25 Hz"), std::string::npos);
+  EXPECT_NE(coarse.find("id=\"nyquist-ratio\""), std::string::npos);
+  for (const char* part : {"width=\"900\" height=\"820\"", "id=\"history\"", "id=\"ratio\"",
+                           "id=\"outside-band\"", "frequency (Hz)", ">1.30<", ">0.90<",
                            "id=\"computed-sa\"", "id=\"target-sa\"", "id=\"band\"",
                            "time (s)", "acceleration (gal)", "period (s)",
                            "pseudo-acceleration Sa (gal)", "a&amp;b&lt;c&gt;&quot;??.csv",

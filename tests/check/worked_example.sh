@@ -52,7 +52,7 @@ for run in 1 2; do
     '^record: 16384 samples, dt = 0\.01 s, 0 s to 163\.83 s, header line present$' \
     '^  peak acceleration  *-*[0-9.e+-]* gal   at  *[0-9]*\.[0-9][0-9] s$' \
     '^  peak velocity ' '^  peak displacement ' '^  Arias intensity ' \
-    '^  significant duration  *[0-9.]* s     from ' \
+    '^  D5-95 duration  *[0-9.]* s     from ' \
     '^pseudo-acceleration response spectrum, damping ratio 0\.05$' \
     '^  271 frequencies: 100 per decade from 0\.1 Hz' \
     '^  smallest ratio ' '^  largest ratio ' '^  mean ratio .* (161 points)$' \
@@ -67,6 +67,14 @@ for run in 1 2; do
   rows=$(wc -l <spectrum.csv)
   [ "$rows" -eq 272 ] || fail "spectrum.csv has $rows lines, not 272"
   xmllint --noout picture.svg || fail "picture.svg is not well-formed XML"
+  # The SI ratio once more, by awk from the table: the trapezoidal integral
+  # of Sa T / (2 pi) over the periods 0.1 s to 2.5 s, record over target.
+  printed=$(awk '$1 == "SI" && $2 == "ratio" { print $3 }' report.txt)
+  again=$(awk -F, 'NR > 1 && $2 >= 0.1 * (1 - 1e-9) && $2 <= 2.5 {
+      if (n++) { sa += ($2 - t) * ($3 * $2 + s) / 2; ta += ($2 - t) * ($4 * $2 + g) / 2 }
+      t = $2; s = $3 * $2; g = $4 * $2 }
+    END { printf "%.3f", sa / ta }' spectrum.csv)
+  [ "$printed" = "$again" ] || fail "SI ratio $printed in the report, $again from the table"
 done
 
 for file in rec.csv report.txt spectrum.csv picture.svg; do

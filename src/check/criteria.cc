@@ -4,28 +4,16 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
 
+#include "report.h"
 #include "synthesis/target_sa.h"
 
 namespace check {
 namespace {
 
 const double kTwoPi = 2.0 * std::acos(-1.0);
-
-// printf-style text of one figure or note; every caller's text is a few
-// numbers and words, far below the buffer.
-std::string text_of(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string text_of(const char* pattern, ...) {
-  char buffer[160];
-  va_list args;
-  va_start(args, pattern);
-  std::vsnprintf(buffer, sizeof buffer, pattern, args);
-  va_end(args);
-  return buffer;
-}
 
 bool read_frequency(const std::string& text, double& value) {
   if (text.empty()) return false;
@@ -81,8 +69,8 @@ void integrate_si(const std::vector<SpectrumPoint>& points,
 // where those read as the limit itself, the note gives more digits, so that
 // "1.000 FAIL" explains itself.
 std::string unrounded(double value, double limit) {
-  const bool reads_as_limit = text_of("%.3f", value) == text_of("%.3f", limit);
-  return reads_as_limit && value != limit ? text_of(" (%.6f unrounded)", value) : "";
+  const bool reads_as_limit = format("%.3f", value) == format("%.3f", limit);
+  return reads_as_limit && value != limit ? format(" (%.6f unrounded)", value) : "";
 }
 
 void add(Verdict& verdict, const std::string& name, const std::string& figure,
@@ -92,12 +80,12 @@ void add(Verdict& verdict, const std::string& name, const std::string& figure,
 }
 
 void judge_record(const Evaluation& evaluation, Verdict& verdict) {
-  add(verdict, "time step", text_of("%g s", evaluation.dt),
+  add(verdict, "time step", format("%g s", evaluation.dt),
       evaluation.dt <= kMaxTimeStep * (1.0 + kLimitMargin),
-      text_of("at most %g s", kMaxTimeStep));
-  add(verdict, "duration", text_of("%.6g s", evaluation.duration),
+      format("at most %g s", kMaxTimeStep));
+  add(verdict, "duration", format("%.6g s", evaluation.duration),
       evaluation.duration >= kMinDuration * (1.0 - kLimitMargin),
-      text_of("at least %g s", kMinDuration));
+      format("at least %g s", kMinDuration));
 }
 
 void judge_spectrum(const Evaluation& evaluation, Verdict& verdict) {
@@ -109,32 +97,32 @@ void judge_spectrum(const Evaluation& evaluation, Verdict& verdict) {
     }
     return;
   }
-  add(verdict, "band", text_of("%zu of %zu", fit.outside_band, fit.count),
+  add(verdict, "band", format("%zu of %zu", fit.outside_band, fit.count),
       fit.outside_band == 0,
-      text_of("points outside ratio %.2f to %.2f", kBandLow, kBandHigh));
+      format("points outside ratio %.2f to %.2f", kBandLow, kBandHigh));
   const std::string run_note =
       fit.run_length == 0
           ? std::string("no point below the target")
-          : text_of("longest run below the target %.4g-%.4g Hz", points[fit.run_first].frequency,
+          : format("longest run below the target %.4g-%.4g Hz", points[fit.run_first].frequency,
                     points[fit.run_last].frequency);
-  add(verdict, "window", text_of("%zu points", fit.run_length), fit.run_length <= kMaxRunBelow,
-      run_note + text_of("; at most %zu", kMaxRunBelow));
+  add(verdict, "window", format("%zu points", fit.run_length), fit.run_length <= kMaxRunBelow,
+      run_note + format("; at most %zu", kMaxRunBelow));
   const SpectrumPoint& lowest = points[fit.lowest];
-  add(verdict, "minimum ratio", text_of("%.3f", lowest.ratio), lowest.ratio >= kMinRatio,
-      text_of("at least %.2f; at %.4g Hz (T = %.4g s)", kMinRatio, lowest.frequency,
+  add(verdict, "minimum ratio", format("%.3f", lowest.ratio), lowest.ratio >= kMinRatio,
+      format("at least %.2f; at %.4g Hz (T = %.4g s)", kMinRatio, lowest.frequency,
               lowest.period) + unrounded(lowest.ratio, kMinRatio));
-  add(verdict, "mean ratio", text_of("%.3f", fit.mean_ratio), fit.mean_ratio >= kMinMeanRatio,
-      text_of("at least %.2f; over the %zu compared points", kMinMeanRatio, fit.count) +
+  add(verdict, "mean ratio", format("%.3f", fit.mean_ratio), fit.mean_ratio >= kMinMeanRatio,
+      format("at least %.2f; over the %zu compared points", kMinMeanRatio, fit.count) +
           unrounded(fit.mean_ratio, kMinMeanRatio));
-  add(verdict, "CoV", text_of("%.3f", fit.ratio_cov), fit.ratio_cov <= kMaxRatioCov,
-      text_of("at most %.2f; coefficient of variation of the ratio", kMaxRatioCov) +
+  add(verdict, "CoV", format("%.3f", fit.ratio_cov), fit.ratio_cov <= kMaxRatioCov,
+      format("at most %.2f; coefficient of variation of the ratio", kMaxRatioCov) +
           unrounded(fit.ratio_cov, kMaxRatioCov));
   if (fit.si_count < 2) {
     add(verdict, "SI ratio", "undefined", false,
-        text_of("fewer than 2 compared points in T = %g-%g s", kSiPeriodLow, kSiPeriodHigh));
+        format("fewer than 2 compared points in T = %g-%g s", kSiPeriodLow, kSiPeriodHigh));
   } else {
-    add(verdict, "SI ratio", text_of("%.3f", fit.si_ratio), fit.si_ratio >= kMinSiRatio,
-        text_of("at least %.2f; SI %.4g cm over target %.4g cm, T = %.4g-%.4g s", kMinSiRatio,
+    add(verdict, "SI ratio", format("%.3f", fit.si_ratio), fit.si_ratio >= kMinSiRatio,
+        format("at least %.2f; SI %.4g cm over target %.4g cm, T = %.4g-%.4g s", kMinSiRatio,
                 fit.si_record, fit.si_target, fit.si_period_low, fit.si_period_high) +
             unrounded(fit.si_ratio, kMinSiRatio));
   }
@@ -158,7 +146,7 @@ FrequencyRange parse_frequency_range(const std::string& text) {
       !read_frequency(text.substr(colon + 1), range.high)) {
     throw std::invalid_argument("--range needs F1:F2 in Hz, got '" + text + "'");
   }
-  const std::string bounds = text_of("%g Hz to %g Hz", kGridLow, kGridHigh);
+  const std::string bounds = format("%g Hz to %g Hz", kGridLow, kGridHigh);
   if (!(range.low < range.high) || range.low < kGridLow * (1.0 - kLimitMargin) ||
       range.high > kGridHigh * (1.0 + kLimitMargin)) {
     throw std::invalid_argument("--range F1:F2 needs " + bounds + " with F1 < F2, got '" +
@@ -262,7 +250,7 @@ Evaluation evaluate_record(double dt, const std::vector<double>& acc,
 
 void write_verdict(std::ostream& out, const Verdict& verdict) {
   for (const Criterion& criterion : verdict.criteria) {
-    out << text_of("%-14s %-13s %s  ", criterion.name.c_str(), criterion.figure.c_str(),
+    out << format("%-14s %-13s %s  ", criterion.name.c_str(), criterion.figure.c_str(),
                    criterion.pass ? "PASS" : "FAIL")
         << criterion.note << "\n";
   }

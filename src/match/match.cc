@@ -25,10 +25,13 @@ constexpr int kFitDegree = 6;
 // Share of the record, at its end, over which the end fix acts.
 constexpr double kTailShare = 0.25;
 // The pull toward the seed's envelope: the exponent of the ratio of the
-// two envelopes, the window of the running RMS that defines them (s) and
-// the floor (share of the largest envelope) that keeps quiet parts finite.
+// two envelopes, grown in proportion once D5-95 has drifted from the
+// seed's by more than kPullDrift (up to a full restoration), the window of
+// the running RMS that defines the envelopes (s) and the floor (share of
+// the largest envelope) that keeps quiet parts finite.
 constexpr double kEnvelopePull = 0.25;
-constexpr double kEnvelopeWindow = 1.0;
+constexpr double kPullDrift = 0.15;
+constexpr double kEnvelopeWindow = 4.0;
 constexpr double kEnvelopeFloor = 0.02;
 // Half-width of the local peak correction, s.
 constexpr double kPeakHalfWidth = 0.05;
@@ -160,11 +163,18 @@ std::vector<double> running_rms(const std::vector<double>& acc, std::size_t half
   return rms;
 }
 
-// Pulls `acc` a little toward the shape in time of `seed_envelope` (the
-// seed's running RMS), at the level of `acc`.
+// The exponent of the pull for an iterate whose D5-95 is `duration_ratio`
+// times the seed's.
+double pull_strength(double duration_ratio) {
+  const double drift = std::fabs(duration_ratio - 1.0);
+  return std::min(1.0, kEnvelopePull * std::max(1.0, drift / kPullDrift));
+}
+
+// Pulls `acc` toward the shape in time of `seed_envelope` (the seed's
+// running RMS), at the level of `acc`, by the exponent `strength`.
 void pull_toward_envelope(std::vector<double>& acc,
                           const std::vector<double>& seed_envelope,
-                          std::size_t half) {
+                          std::size_t half, double strength) {
   const std::vector<double> envelope = running_rms(acc, half);
   double energy = 0.0;
   double seed_energy = 0.0;
@@ -179,7 +189,7 @@ void pull_toward_envelope(std::vector<double>& acc,
   const double floor = kEnvelopeFloor * largest;
   for (std::size_t i = 0; i < acc.size(); ++i) {
     const double ratio = (level * seed_envelope[i] + floor) / (envelope[i] + floor);
-    acc[i] *= std::pow(ratio, kEnvelopePull);
+    acc[i] *= std::pow(ratio, strength);
   }
 }
 
@@ -447,7 +457,8 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
     }
     const double previous_peak = peak_of(current);
     correct_amplitudes(current, dt, problem.frequencies, log_ratio);
-    pull_toward_envelope(current, seed_envelope, half);
+    pull_toward_envelope(current, seed_envelope, half,
+                         pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0));
     correct_peak(current, dt, peak_factor(sa, problem, previous_peak, current));
     remove_displacement_trend(current, dt);
     fix_end(current, dt);

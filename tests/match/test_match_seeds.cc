@@ -52,14 +52,6 @@ const SeedCase kSeeds[] = {
     {"16\n1\n4 35 80 120\n", "silent last 44 s"},
 };
 
-// Sanitized builds run the first few seeds only: each match is some ten
-// times slower there.
-#ifdef SEEDACC_SANITIZED
-constexpr std::size_t kSeedCount = 4;
-#else
-constexpr std::size_t kSeedCount = std::size(kSeeds);
-#endif
-
 // Times as text and accelerations of a record file of this project's layout.
 struct Columns {
   std::string header;
@@ -134,7 +126,7 @@ TEST_P(SeedMatch, WrittenRecordMeetsEveryCriterion) {
   EXPECT_NEAR(d5_95(out.acc) / d5_95(in.acc), 1.0, 0.3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, SeedMatch, testing::ValuesIn(kSeeds, kSeeds + kSeedCount),
+INSTANTIATE_TEST_SUITE_P(Seeds, SeedMatch, testing::ValuesIn(kSeeds),
                          [](const testing::TestParamInfo<SeedCase>& info) {
                            return "row" + std::to_string(info.index);
                          });

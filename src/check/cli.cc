@@ -1,6 +1,7 @@
 // cli.cc: the command line of seedacc-check (see cli.h).
 #include "cli.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -58,6 +59,8 @@ std::string output_path(const std::string& given, const std::string& input, bool
   return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
 }
 
+}  // namespace
+
 // Whether the two paths name one file: the same existing file by device
 // and inode, or, for a file not yet there, the same absolute path once
 // links in its folders are followed.
@@ -70,8 +73,6 @@ bool same_file(const std::string& first, const std::string& second) {
   const fs::path two = fs::weakly_canonical(fs::absolute(second), status);
   return !status && one == two;
 }
-
-}  // namespace
 
 std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
@@ -92,16 +93,17 @@ std::string usage_text() {
          "a record or an output could not be read or written; 2 for a usage error.\n";
 }
 
-Options parse_arguments(const std::vector<std::string>& args) {
-  Options options;
+CommandLine split_command_line(const std::vector<std::string>& args,
+                               const std::vector<std::string>& names) {
+  CommandLine line;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "-h" || arg == "--help") {
-      options.help = true;
+      line.help = true;
       continue;
     }
     if (arg.size() < 2 || arg[0] != '-') {
-      options.inputs.push_back(arg);
+      line.files.push_back(arg);
       continue;
     }
     // An option, with its value either attached by '=' or the next argument.
@@ -114,7 +116,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
       value = arg.substr(equals + 1);
       has_value = true;
     }
-    if (name != "--damping" && name != "--range" && name != "--csv" && name != "--svg") {
+    if (std::find(names.begin(), names.end(), name) == names.end()) {
       throw UsageError("unknown option '" + name + "'");
     }
     if (!has_value) {
@@ -125,8 +127,17 @@ Options parse_arguments(const std::vector<std::string>& args) {
       value = args[++i];
     }
     if (value.empty()) throw UsageError(name + " needs a value");
-    set_option(options, name, value);
+    line.options.emplace_back(name, value);
   }
+  return line;
+}
+
+Options parse_arguments(const std::vector<std::string>& args) {
+  Options options;
+  const CommandLine line = split_command_line(args, {"--damping", "--range", "--csv", "--svg"});
+  options.help = line.help;
+  options.inputs = line.files;
+  for (const auto& [name, value] : line.options) set_option(options, name, value);
   if (options.help) return options;
   if (options.inputs.empty()) throw UsageError("no record FILE given");
   return options;

@@ -12,6 +12,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "criteria.h"
@@ -39,6 +40,20 @@ struct Options {
 // The usage text, lines ended by '\n'.
 std::string usage_text();
 
+// The words of a command line, as both programs take them.
+struct CommandLine {
+  std::vector<std::string> files;  // words that are not options, in order
+  std::vector<std::pair<std::string, std::string>> options;  // name, value
+  bool help = false;                                         // -h or --help
+};
+
+// Splits `args`: "-h" and "--help" set help; a word that does not start
+// with '-', or is "-" alone, is a file; an option is "--name=value" or
+// "--name value", the value not starting with "--". Throws UsageError for a
+// name not in `names` or a missing or empty value.
+CommandLine split_command_line(const std::vector<std::string>& args,
+                               const std::vector<std::string>& names);
+
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range that parse_frequency_range refuses, or no FILE.
@@ -60,6 +75,11 @@ struct PlannedOutput {
 // or other spellings), or when two outputs name the same file. Touches no
 // file.
 std::vector<PlannedOutput> plan_outputs(const Options& options);
+
+// Whether two paths name one file: the same existing file (device and
+// inode), or, for a file not yet there, the same absolute path once links
+// in its folders are followed.
+bool same_file(const std::string& first, const std::string& second);
 
 // Runs the whole check: the reports (and, for several files, the summary
 // table) go to `out`, messages to `err` (one line "seedacc-check: ..." for

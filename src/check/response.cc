@@ -83,14 +83,6 @@ Oscillator::Oscillator(double omega, double zeta, double dt) : omega_(omega) {
   b_v1_ = static_cast<double>(from_a1.v);
 }
 
-void Oscillator::step(double& x, double& v, double a_begin,
-                      double a_end) const {
-  const double x_next = a_xx_ * x + a_xv_ * v + b_x0_ * a_begin + b_x1_ * a_end;
-  const double v_next = a_vx_ * x + a_vv_ * v + b_v0_ * a_begin + b_v1_ * a_end;
-  x = x_next;
-  v = v_next;
-}
-
 std::vector<double> relative_displacement(const std::vector<double>& acc,
                                           double dt, double omega,
                                           double zeta) {

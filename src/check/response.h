@@ -46,7 +46,12 @@ class Oscillator {
   // Advances relative displacement x (cm) and velocity v (cm/s) over one
   // step during which the ground acceleration goes linearly from a_begin to
   // a_end (gal).
-  void step(double& x, double& v, double a_begin, double a_end) const;
+  void step(double& x, double& v, double a_begin, double a_end) const {
+    const double x_next = a_xx_ * x + a_xv_ * v + b_x0_ * a_begin + b_x1_ * a_end;
+    const double v_next = a_vx_ * x + a_vv_ * v + b_v0_ * a_begin + b_v1_ * a_end;
+    x = x_next;
+    v = v_next;
+  }
 
   double omega() const { return omega_; }
 

@@ -1,0 +1,134 @@
+// Seeds made by seedacc, matched by seedacc-match and judged by
+// seedacc-check, all as real processes; the written file is also read here
+// on its own and its residual motion and D5-95 computed without the
+// project's code.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "process.h"
+
+namespace {
+
+using testsupport::run_process;
+
+struct SeedCase {
+  const char* answers;  // the dialogue's answers before the file name
+  const char* reason;
+};
+
+void PrintTo(const SeedCase& seed, std::ostream* out) { *out << seed.reason; }
+
+// Default corner times for signs and sizes of the random number, then
+// changed corner times, which move and stretch the strong motion.
+const SeedCase kSeeds[] = {
+    {"7\n0\n", "the worked example"},
+    {"1\n0\n", "smallest number the dialogue asks for"},
+    {"999\n0\n", "largest number the dialogue asks for"},
+    {"0\n0\n", "zero"},
+    {"-1\n0\n", "negative"},
+    {"-77777\n0\n", "negative, outside the asked range"},
+    {"2147483647\n0\n", "largest 32-bit number"},
+    {"-123456789\n0\n", "large negative (0 and -2147483647 make one record)"},
+    {"123456\n0\n", "large"},
+    {"2\n0\n", "small"},
+    {"13\n0\n", "slowest to converge in the first trials"},
+    {"42\n0\n", "slow at low frequencies in the first trials"},
+    {"500\n0\n", "lowest ratio at 0.12 Hz in the first trials"},
+    {"77777\n0\n", "five digits"},
+    {"31\n0\n", "D5-95 grew most in the first trials"},
+    {"64\n0\n", "fastest to converge in the first trials"},
+    {"11\n1\n2 10 30 60\n", "short strong motion, 100 s of silence after it"},
+    {"12\n1\n6 50 100 163.83\n", "long strong motion up to the end"},
+    {"13\n1\n1 5 10 20\n", "5 s of strong motion in a 164 s record"},
+    {"-14\n1\n10 20 120 150\n", "late, long decay"},
+    {"15\n1\n0.5 3 8 163.83\n", "early, long tail"},
+    {"16\n1\n4 35 80 120\n", "silent last 44 s"},
+};
+
+// Times as text and accelerations of a record file of this project's layout.
+struct Columns {
+  std::string header;
+  std::vector<std::string> times;
+  std::vector<double> acc;
+};
+
+Columns read_columns(const std::string& text) {
+  Columns columns;
+  std::istringstream in(text);
+  std::getline(in, columns.header);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_EQ(line.size(), 21u) << line;
+    columns.times.push_back(line.substr(0, 8));
+    columns.acc.push_back(std::strtod(line.c_str() + 9, nullptr));
+  }
+  return columns;
+}
+
+// Time at which the running sum of a^2 first reaches `share` of its total,
+// to the sample (rectangle sums: the limits below are far wider).
+double arias_time(const std::vector<double>& acc, double share, double dt) {
+  long double total = 0.0L;
+  for (const double value : acc) total += static_cast<long double>(value) * value;
+  long double sum = 0.0L;
+  for (std::size_t i = 0; i < acc.size(); ++i) {
+    sum += static_cast<long double>(acc[i]) * acc[i];
+    if (sum >= share * total) return static_cast<double>(i) * dt;
+  }
+  return static_cast<double>(acc.size()) * dt;
+}
+
+double d5_95(const std::vector<double>& acc) {
+  return arias_time(acc, 0.95, 0.01) - arias_time(acc, 0.05, 0.01);
+}
+
+class SeedMatch : public testing::TestWithParam<SeedCase> {};
+
+TEST_P(SeedMatch, WrittenRecordMeetsEveryCriterion) {
+  const SeedCase& seed = GetParam();
+  testsupport::TempDir dir;
+  testsupport::ProcessOptions options;
+  options.dir = dir.path();
+  options.input = std::string(seed.answers) + "seed.csv\n";
+  ASSERT_TRUE(run_process({SEEDACC_PATH}, options).exited);
+  options.input.clear();
+  const auto matched =
+      run_process({SEEDACC_MATCH_PATH, "seed.csv", "matched.csv"}, options);
+  ASSERT_TRUE(matched.exited && matched.status == 0) << matched.out << matched.err;
+  std::size_t iterations = 0;
+  for (std::size_t at = 0; (at = matched.out.find("\niteration", at + 1)) != std::string::npos;) {
+    ++iterations;
+  }
+  std::printf("%s: %zu iterations after the seed\n", seed.reason, iterations - 1);
+  const auto checked = run_process({SEEDACC_CHECK_PATH, "matched.csv"}, options);
+  EXPECT_TRUE(checked.exited && checked.status == 0);
+  EXPECT_NE(checked.out.find("\nverdict: PASS\n"), std::string::npos) << checked.out;
+
+  const Columns in = read_columns(testsupport::read_file(dir.file("seed.csv")));
+  const Columns out = read_columns(testsupport::read_file(dir.file("matched.csv")));
+  EXPECT_EQ(out.header, " time(sec),matched-Acc(gal)");
+  EXPECT_EQ(out.times, in.times);
+  long double velocity = 0.0L;
+  long double displacement = 0.0L;
+  for (std::size_t i = 1; i < out.acc.size(); ++i) {
+    const long double next = velocity + 0.005L * (out.acc[i - 1] + out.acc[i]);
+    displacement += 0.005L * (velocity + next);
+    velocity = next;
+  }
+  EXPECT_LE(std::fabs(static_cast<double>(velocity)), 1.0);
+  EXPECT_LE(std::fabs(static_cast<double>(displacement)), 5.0);
+  EXPECT_NEAR(d5_95(out.acc) / d5_95(in.acc), 1.0, 0.3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, SeedMatch, testing::ValuesIn(kSeeds),
+                         [](const testing::TestParamInfo<SeedCase>& info) {
+                           return "row" + std::to_string(info.index);
+                         });
+
+}  // namespace

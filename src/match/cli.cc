@@ -56,8 +56,13 @@ std::string iteration_lines(const MatchResult& result) {
   std::string text;
   for (std::size_t i = 0; i < result.iterations.size(); ++i) {
     const IterationSummary& step = result.iterations[i];
+    const bool second = result.second_pass > 0 && i >= result.second_pass;
+    if (second && i == result.second_pass) {
+      text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
+    }
+    const std::size_t number = second ? i - result.second_pass : i;
     text += format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
-                   i, i == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
+                   number, number == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
                    step.highest_ratio, step.highest_frequency, i == result.best ? "  kept" : "");
   }
   return text;

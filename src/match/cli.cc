@@ -113,7 +113,7 @@ std::string usage_text() {
          "  OUT.csv             the matched record, written in the same layout\n"
          "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
          "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
-         "  --max-iterations N  at most N correction steps, 1 to 1000 (default 40)\n"
+         "  --max-iterations N  at most N correction steps a pass, 1 to 1000 (default 40)\n"
          "  --help              show this text\n"
          "exit status: 0 matched, 3 every criterion not met (best record written),\n"
          "             1 seed unreadable or output not written, 2 usage error\n";

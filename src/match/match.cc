@@ -456,10 +456,6 @@ std::vector<double> written_record(std::vector<double> acc, double dt) {
   return acc;
 }
 
-}  // namespace
-
-namespace {
-
 // One pass of the matching from the seed: its iterations, the index of
 // the best among them, that iterate (unrounded) and its quality.
 struct Pass {
@@ -524,8 +520,10 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
   result.iterations = kept.iterations;
   if (!kept.best_quality.pass) {
     PullShape shape;
-    shape.window = std::min(kEnvelopeWindow,
-                            kSecondWindowShare * significant_duration_of(seed.acc, seed.dt));
+    const double seed_duration = significant_duration_of(seed.acc, seed.dt);
+    if (seed_duration > 0.0) {
+      shape.window = std::min(kEnvelopeWindow, kSecondWindowShare * seed_duration);
+    }
     shape.split = kSecondPullSplit;
     Pass second = run_pass(seed, settings, problem, shape);
     result.second_pass = result.iterations.size();

@@ -64,7 +64,7 @@ struct IterationSummary {
 };
 
 // What the matching reads besides the seed: the check's damping and range,
-// and the most correction steps.
+// and the most correction steps of one pass.
 struct Settings {
   check::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1

@@ -56,8 +56,13 @@ std::string iteration_lines(const MatchResult& result) {
   std::string text;
   for (std::size_t i = 0; i < result.iterations.size(); ++i) {
     const IterationSummary& step = result.iterations[i];
+    const bool second = result.second_pass > 0 && i >= result.second_pass;
+    if (second && i == result.second_pass) {
+      text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
+    }
+    const std::size_t number = second ? i - result.second_pass : i;
     text += format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
-                   i, i == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
+                   number, number == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
                    step.highest_ratio, step.highest_frequency, i == result.best ? "  kept" : "");
   }
   return text;
@@ -108,7 +113,7 @@ std::string usage_text() {
          "  OUT.csv             the matched record, written in the same layout\n"
          "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
          "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
-         "  --max-iterations N  at most N correction steps, 1 to 1000 (default 40)\n"
+         "  --max-iterations N  at most N correction steps a pass, 1 to 1000 (default 40)\n"
          "  --help              show this text\n"
          "exit status: 0 matched, 3 every criterion not met (best record written),\n"
          "             1 seed unreadable or output not written, 2 usage error\n";

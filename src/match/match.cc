@@ -33,6 +33,14 @@ constexpr double kEnvelopePull = 0.25;
 constexpr double kPullDrift = 0.15;
 constexpr double kEnvelopeWindow = 4.0;
 constexpr double kEnvelopeFloor = 0.02;
+// The second pass, for seeds the first does not match (short bursts of
+// strong motion): its envelope window as a share of the seed's D5-95 (at
+// most kEnvelopeWindow), and the frequency, Hz, below which the weak pull
+// leaves the record alone. A burst of a few seconds cannot hold the long
+// periods of the target at its own length; their content, small in Arias
+// intensity, is left to spread while the pull holds the rest.
+constexpr double kSecondWindowShare = 0.25;
+constexpr double kSecondPullSplit = 0.3;
 // Half-width of the local peak correction, s.
 constexpr double kPeakHalfWidth = 0.05;
 // Points at or above this frequency, Hz, respond to the peak acceleration
@@ -123,12 +131,29 @@ double high_pass_gain(double frequency) {
   return 1.0 / (1.0 + ratio);
 }
 
+// How one pass pulls toward the seed's envelope: the window of the
+// running RMS (s) and the frequency (Hz) of the crossover below which the
+// weak pull does not act; 0 for a pull on the whole record.
+struct PullShape {
+  double window = kEnvelopeWindow;
+  double split = 0.0;
+};
+
+// The share of `frequency` (Hz) that lies below the crossover at `split`
+// (> 0): a fourth-order complement, smooth on a log axis.
+double low_share(double frequency, double split) {
+  const double ratio = frequency / split;
+  return 1.0 / (1.0 + ratio * ratio * ratio * ratio);
+}
+
 // The amplitude correction and the high-pass filter in one pass through
 // the Fourier transform of `acc`, zero-padded to a power of two of at
-// least twice its length.
+// least twice its length. Leaves in `low` the part of the corrected record
+// below `split` Hz (zeros when split is 0).
 void correct_amplitudes(std::vector<double>& acc, double dt,
                         const std::vector<double>& frequencies,
-                        const std::vector<double>& log_ratio) {
+                        const std::vector<double>& log_ratio, double split,
+                        std::vector<double>& low) {
   const std::size_t size = power_of_two_at_least(2 * acc.size());
   std::vector<dcomplex> spectrum(size, dcomplex{0.0, 0.0});
   for (std::size_t i = 0; i < acc.size(); ++i) spectrum[i].r = acc[i];
@@ -143,8 +168,19 @@ void correct_amplitudes(std::vector<double>& acc, double dt,
     spectrum[j].i *= gain;
     if (j != size / 2) spectrum[size - j] = {spectrum[j].r, -spectrum[j].i};
   }
-  dwvfast(static_cast<integer>(size), spectrum.data(), 1);
   const double scale = 1.0 / static_cast<double>(size);
+  low.assign(acc.size(), 0.0);
+  if (split > 0.0) {
+    std::vector<dcomplex> low_spectrum = spectrum;
+    for (std::size_t j = 1; j < size; ++j) {
+      const double share = low_share(static_cast<double>(std::min(j, size - j)) * bin_width, split);
+      low_spectrum[j].r *= share;
+      low_spectrum[j].i *= share;
+    }
+    dwvfast(static_cast<integer>(size), low_spectrum.data(), 1);
+    for (std::size_t i = 0; i < acc.size(); ++i) low[i] = low_spectrum[i].r * scale;
+  }
+  dwvfast(static_cast<integer>(size), spectrum.data(), 1);
   for (std::size_t i = 0; i < acc.size(); ++i) acc[i] = spectrum[i].r * scale;
 }
 
@@ -171,10 +207,12 @@ double pull_strength(double duration_ratio) {
 }
 
 // Pulls `acc` toward the shape in time of `seed_envelope` (the seed's
-// running RMS), at the level of `acc`, by the exponent `strength`.
+// running RMS), at the level of `acc`, by the exponent `strength`; `low`
+// (as long as `acc`), a part of `acc` left as it is.
 void pull_toward_envelope(std::vector<double>& acc,
                           const std::vector<double>& seed_envelope,
-                          std::size_t half, double strength) {
+                          std::size_t half, double strength,
+                          const std::vector<double>& low) {
   const std::vector<double> envelope = running_rms(acc, half);
   double energy = 0.0;
   double seed_energy = 0.0;
@@ -189,7 +227,7 @@ void pull_toward_envelope(std::vector<double>& acc,
   const double floor = kEnvelopeFloor * largest;
   for (std::size_t i = 0; i < acc.size(); ++i) {
     const double ratio = (level * seed_envelope[i] + floor) / (envelope[i] + floor);
-    acc[i] *= std::pow(ratio, strength);
+    acc[i] = low[i] + (acc[i] - low[i]) * std::pow(ratio, strength);
   }
 }
 
@@ -418,37 +456,39 @@ std::vector<double> written_record(std::vector<double> acc, double dt) {
   return acc;
 }
 
-}  // namespace
+// One pass of the matching from the seed: its iterations, the index of
+// the best among them, that iterate (unrounded) and its quality.
+struct Pass {
+  std::vector<IterationSummary> iterations;
+  std::size_t best = 0;
+  std::vector<double> best_record;
+  Quality best_quality;
+};
 
-MatchResult match_record(const check::Record& seed, const Settings& settings) {
-  assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);
-  assert(settings.max_iterations >= 1);
+Pass run_pass(const check::Record& seed, const Settings& settings, const Problem& problem,
+              const PullShape& shape) {
   const double dt = seed.dt;
-  const Problem problem = make_problem(dt, settings.criteria);
-  assert(!problem.frequencies.empty());
-  const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * kEnvelopeWindow / dt));
+  const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
   const std::vector<double> seed_envelope = running_rms(seed.acc, half);
   const double seed_duration = significant_duration_of(seed.acc, dt);
-
-  MatchResult result;
+  Pass pass;
   std::vector<double> current = seed.acc;
-  std::vector<double> best = current;
-  Quality best_quality;
+  std::vector<double> low;
   for (int iteration = 0;; ++iteration) {
     const std::vector<double> sa =
         spectrum_of(current, dt, settings.criteria.damping, problem.frequencies);
     const double duration = significant_duration_of(current, dt);
     const Quality quality = assess(problem, current.size(), sa, settings.criteria,
                                    seed_duration > 0.0 ? duration / seed_duration : 0.0);
-    result.iterations.push_back({quality.lowest, quality.lowest_frequency, quality.highest,
-                                 quality.highest_frequency, quality.meets_aim});
-    if (iteration == 0 || better(quality, best_quality)) {
-      best_quality = quality;
-      best = current;
-      result.best = result.iterations.size() - 1;
+    pass.iterations.push_back({quality.lowest, quality.lowest_frequency, quality.highest,
+                               quality.highest_frequency, quality.meets_aim});
+    if (iteration == 0 || better(quality, pass.best_quality)) {
+      pass.best_quality = quality;
+      pass.best_record = current;
+      pass.best = pass.iterations.size() - 1;
     }
-    const bool stalled = best_quality.pass &&
-                         result.iterations.size() - 1 - result.best >= kPatience;
+    const bool stalled = pass.best_quality.pass &&
+                         pass.iterations.size() - 1 - pass.best >= kPatience;
     if (quality.meets_aim || stalled || iteration == settings.max_iterations) break;
 
     std::vector<double> log_ratio(sa.size(), 0.0);
@@ -456,14 +496,46 @@ MatchResult match_record(const check::Record& seed, const Settings& settings) {
       if (sa[k] > 0.0) log_ratio[k] = std::log(kGoal * problem.target[k] / sa[k]);
     }
     const double previous_peak = peak_of(current);
-    correct_amplitudes(current, dt, problem.frequencies, log_ratio);
+    correct_amplitudes(current, dt, problem.frequencies, log_ratio, shape.split, low);
     pull_toward_envelope(current, seed_envelope, half,
-                         pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0));
+                         pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0),
+                         low);
     correct_peak(current, dt, peak_factor(sa, problem, previous_peak, current));
     remove_displacement_trend(current, dt);
     fix_end(current, dt);
   }
-  result.acc = written_record(best, dt);
+  return pass;
+}
+
+}  // namespace
+
+MatchResult match_record(const check::Record& seed, const Settings& settings) {
+  assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);
+  assert(settings.max_iterations >= 1);
+  const Problem problem = make_problem(seed.dt, settings.criteria);
+  assert(!problem.frequencies.empty());
+
+  Pass kept = run_pass(seed, settings, problem, PullShape{});
+  MatchResult result;
+  result.iterations = kept.iterations;
+  if (!kept.best_quality.pass) {
+    PullShape shape;
+    const double seed_duration = significant_duration_of(seed.acc, seed.dt);
+    if (seed_duration > 0.0) {
+      shape.window = std::min(kEnvelopeWindow, kSecondWindowShare * seed_duration);
+    }
+    shape.split = kSecondPullSplit;
+    Pass second = run_pass(seed, settings, problem, shape);
+    result.second_pass = result.iterations.size();
+    result.iterations.insert(result.iterations.end(), second.iterations.begin(),
+                             second.iterations.end());
+    if (better(second.best_quality, kept.best_quality)) {
+      second.best += result.second_pass;
+      kept = std::move(second);
+    }
+  }
+  result.best = kept.best;
+  result.acc = written_record(kept.best_record, seed.dt);
   return result;
 }
 

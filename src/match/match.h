@@ -17,7 +17,11 @@
 //     the record's tail that makes the final velocity and displacement
 //     (trapezoidal rule, from rest) zero.
 //
-// The best iterate is kept. The result is rounded as the record file writes
+// The best iterate is kept. When it misses a criterion (a short burst of
+// strong motion, whose long periods the pull keeps squeezing into it), a
+// second pass starts again from the seed with an envelope window fitted to
+// the seed's D5-95 and the pull acting only above a low crossover; the
+// better of the two passes is kept. The result is rounded as the record file writes
 // it (E12.4) and its final velocity and displacement brought back to zero by
 // a tiny correction in the tail.
 #pragma once
@@ -60,7 +64,7 @@ struct IterationSummary {
 };
 
 // What the matching reads besides the seed: the check's damping and range,
-// and the most correction steps.
+// and the most correction steps of one pass.
 struct Settings {
   check::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1
@@ -70,6 +74,9 @@ struct MatchResult {
   std::vector<double> acc;  // the matched record, gal, as the file writes it
   std::vector<IterationSummary> iterations;  // [0] is the seed itself
   std::size_t best = 0;  // index in `iterations` of the record kept
+  // Index in `iterations` where the second pass begins (the seed again),
+  // 0 when the first pass met every criterion and no second one ran.
+  std::size_t second_pass = 0;
 };
 
 // Matches `seed` (at least kMinSamples samples) to the target at the compared points

@@ -50,6 +50,10 @@ const SeedCase kSeeds[] = {
     {"-14\n1\n10 20 120 150\n", "late, long decay"},
     {"15\n1\n0.5 3 8 163.83\n", "early, long tail"},
     {"16\n1\n4 35 80 120\n", "silent last 44 s"},
+    {"41\n1\n1 5 10 20\n", "4.7 s burst: D5-95 grew past 30 % with a 4 s envelope window"},
+    {"29\n1\n0.5 3 8 163.83\n", "burst in a long tail: 0.11-0.16 Hz held below the target"},
+    {"29\n1\n0.1 1 2 163\n", "1 s of strong motion: 0.12-0.15 Hz held below the target"},
+    {"17\n1\n8 12 16 30\n", "late 7 s burst: CoV above 0.05"},
 };
 
 // Times as text and accelerations of a record file of this project's layout.

@@ -1,0 +1,354 @@
+// os_win.cc: Windows behind the I/O layer, the counterpart of os.cc; the
+// build compiles exactly one of the two. The layer above sees the same
+// descriptors, error numbers and signal numbers on both platforms.
+//
+// Text streams. Standard input, output and error and the named file are text
+// streams: every line feed the layer writes reaches the file or console as
+// carriage return and line feed. The descriptors themselves are kept in
+// binary mode and the translation is done here, because the layer measures
+// a file in the bytes it handed over (line feeds only): that position is
+// where CLOSE and the exit sequence cut the file. The layer only ever cuts
+// at the end of everything it has written through the descriptor, and only
+// whole records reach a descriptor, so a cut is always at a line end. Each
+// descriptor therefore keeps two counts since it was opened: the bytes
+// handed over (logical) and the bytes that reached the file (physical);
+// truncate_fd maps the first to the second. The text-mode run-time writes
+// would do the translation as well, but they report their progress in a
+// way that cannot be mapped back when a write stops half-way.
+//
+// Input: a carriage return and line feed already read as one line end in
+// the layer; here the text-mode rule that CTRL+Z (0x1A) ends the input is
+// added, so that CTRL+Z and Enter at the console is the end of input.
+//
+// Start-up: before the run-time entry, the unhandled-exception filter is
+// installed and the floating-point unit reset (all exceptions masked).
+//
+// Signals: the run-time library's signal() serves the floating-point and
+// abort signals, which arise in the thread that runs the program. CTRL+C
+// and the requests to end (CTRL+BREAK, closing the console, logging off,
+// shutting down) come from the console in a thread of their own; they go to
+// the interrupt and the termination handler. Those handlers only record the
+// request, and the waits for input give way to it.
+#include "os.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <float.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+namespace textio::os {
+
+const int kSigFpe = SIGFPE;
+const int kSigAbrt = SIGABRT;
+const int kSigInt = SIGINT;
+const int kSigTerm = SIGTERM;
+
+namespace {
+
+using Handler = void (*)(int);
+
+// The line-end counts of one descriptor (see the top of the file).
+struct TextCounts {
+  std::int64_t logical = 0;   // bytes handed over by the layer
+  std::int64_t physical = 0;  // bytes that reached the file
+  bool lf_owed = false;       // a write stopped between CR and LF
+  bool input_ended = false;   // CTRL+Z met on input
+};
+
+// The run-time library hands out the lowest free descriptor, and the layer
+// holds at most five at once (three console streams, the file and, while it
+// is reopened for update, its second descriptor); 64 leaves ample room.
+constexpr int kTrackedFds = 64;
+TextCounts text_counts[kTrackedFds];
+
+TextCounts* counts_of(int fd) {
+  return fd >= 0 && fd < kTrackedFds ? &text_counts[fd] : nullptr;
+}
+
+HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+
+bool is_console(HANDLE handle) {
+  DWORD mode = 0;
+  return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
+}
+
+// The interrupt handler (slot 0) and the termination handler (slot 1) as
+// installed; SIG_DFL lets the console end the process, SIG_IGN drops the
+// event. Set by the program's thread, read by the console's.
+std::atomic<Handler> console_handlers[2] = {{SIG_DFL}, {SIG_DFL}};
+// Set after a console request has been recorded: the waits for input end.
+HANDLE stop_event = nullptr;
+
+BOOL WINAPI on_console_event(DWORD event) {
+  const bool interrupt = event == CTRL_C_EVENT;
+  Handler handler = console_handlers[interrupt ? 0 : 1].load();
+  if (handler == SIG_DFL) return FALSE;
+  if (handler == SIG_IGN) return TRUE;
+  handler(interrupt ? SIGINT : SIGTERM);
+  SetEvent(stop_event);
+  // After these events the system ends the process as soon as this returns;
+  // the program's thread ends it first, through the exit sequence, at its
+  // next statement.
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+    Sleep(INFINITE);
+  return TRUE;
+}
+
+// The unhandled-exception filter: access violations go to the segmentation
+// signal's disposition, floating-point faults and integer division by zero
+// to the floating-point signal's; everything else to the system. Fetching a
+// disposition sets it to the default; an ignored one is set back and the
+// program resumes.
+LONG WINAPI route_fault(EXCEPTION_POINTERS* info) {
+  int signo = SIGFPE;
+  bool floating = false;
+  switch (info->ExceptionRecord->ExceptionCode) {
+    case EXCEPTION_ACCESS_VIOLATION: signo = SIGSEGV; break;
+    case EXCEPTION_FLT_DENORMAL_OPERAND:
+    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+    case EXCEPTION_FLT_INEXACT_RESULT:
+    case EXCEPTION_FLT_INVALID_OPERATION:
+    case EXCEPTION_FLT_OVERFLOW:
+    case EXCEPTION_FLT_UNDERFLOW: floating = true; break;
+    case EXCEPTION_INT_DIVIDE_BY_ZERO: break;
+    default: return EXCEPTION_CONTINUE_SEARCH;
+  }
+  Handler handler = std::signal(signo, SIG_DFL);
+  if (handler == SIG_DFL) return EXCEPTION_CONTINUE_SEARCH;
+  if (handler == SIG_IGN) {
+    std::signal(signo, SIG_IGN);
+    if (floating) _fpreset();
+    return EXCEPTION_CONTINUE_EXECUTION;
+  }
+  handler(signo);
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// Runs before the run-time entry `main`.
+struct StartUp {
+  StartUp() {
+    SetUnhandledExceptionFilter(route_fault);
+    _fpreset();
+    for (int fd = 0; fd <= 2; ++fd) _setmode(fd, _O_BINARY);
+    stop_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  }
+} start_up;
+
+// Copies logical bytes from `data` into `out` with every LF as CR LF, as
+// many as fit in `capacity`; `lf_owed` drops the CR of a leading LF.
+// Returns the physical size; *taken is the count of logical bytes used.
+std::size_t translate(const char* data, std::size_t size, bool lf_owed, char* out,
+                      std::size_t capacity, std::size_t* taken) {
+  std::size_t used = 0, index = 0;
+  for (; index < size && used + 2 <= capacity; ++index) {
+    if (data[index] == '\n' && !(index == 0 && lf_owed)) out[used++] = '\r';
+    out[used++] = data[index];
+  }
+  *taken = index;
+  return used;
+}
+
+// The logical bytes among the first `done` physical bytes of a translation
+// of `data`; sets *lf_owed when `done` ends between a CR and its LF.
+std::size_t logical_done(const char* data, std::size_t done, bool* lf_owed) {
+  std::size_t physical = 0, index = 0;
+  bool owed = *lf_owed;
+  for (;; ++index) {
+    std::size_t width = data[index] == '\n' && !(index == 0 && owed) ? 2 : 1;
+    if (physical + width > done) {
+      *lf_owed = width == 2 && physical + 1 == done;
+      return index;
+    }
+    physical += width;
+    *lf_owed = false;
+  }
+}
+
+}  // namespace
+
+int open_file(const char* name, OpenMode mode, int* error) {
+  int flags = _O_BINARY | _O_NOINHERIT;
+  switch (mode) {
+    case OpenMode::update: flags |= _O_RDWR; break;
+    case OpenMode::read_only: flags |= _O_RDONLY; break;
+    case OpenMode::create: flags |= _O_WRONLY | _O_CREAT | _O_TRUNC; break;
+  }
+  int fd = _open(name, flags, _S_IREAD | _S_IWRITE);
+  if (fd < 0) {
+    *error = errno;
+    return -1;
+  }
+  TextCounts* counts = counts_of(fd);
+  if (counts == nullptr) {
+    _close(fd);
+    *error = EMFILE;
+    return -1;
+  }
+  *counts = TextCounts{};
+  return fd;
+}
+
+int wait_ready(int fd, bool for_writing, const volatile std::sig_atomic_t* stop_flag) {
+  // A console read waits on the console itself; a pipe cannot be waited
+  // on, so it is looked at every 20 ms. Writes and disk files never wait.
+  HANDLE handle = handle_of(fd);
+  const bool pipe = GetFileType(handle) == FILE_TYPE_PIPE;
+  const bool console = !pipe && is_console(handle);
+  for (;;) {
+    if (stop_flag != nullptr && *stop_flag != 0) return EINTR;
+    if (for_writing || !(pipe || console)) return 0;
+    if (pipe) {
+      DWORD available = 0;
+      // A failure is a closed pipe: the read then meets the end of input.
+      if (!PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr) || available > 0)
+        return 0;
+    }
+    HANDLE events[2] = {stop_event, handle};
+    DWORD count = console ? 2 : 1;
+    DWORD woke = WaitForMultipleObjects(count, events, FALSE, pipe ? 20 : INFINITE);
+    if (woke == WAIT_OBJECT_0 + 1) return 0;
+    if (woke == WAIT_FAILED) return EIO;
+    if (stop_flag == nullptr && woke == WAIT_OBJECT_0) return 0;  // the exit sequence reads on
+  }
+}
+
+long read_some(int fd, char* buffer, std::size_t size, int* error) {
+  TextCounts* counts = counts_of(fd);
+  if (counts != nullptr && counts->input_ended) return 0;
+  HANDLE handle = handle_of(fd);
+  DWORD got = 0;
+  DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+  if (!ReadFile(handle, buffer, want, &got, nullptr)) {
+    DWORD failure = GetLastError();
+    if (failure == ERROR_BROKEN_PIPE || failure == ERROR_HANDLE_EOF) return 0;
+    *error = failure == ERROR_OPERATION_ABORTED ? EINTR : EIO;
+    return -1;
+  }
+  // CTRL+C at the console ends the pending read with nothing read.
+  if (got == 0 && is_console(handle)) {
+    *error = EINTR;
+    return -1;
+  }
+  if (const void* stop = std::memchr(buffer, 0x1A, got)) {
+    got = static_cast<DWORD>(static_cast<const char*>(stop) - buffer);
+    if (counts != nullptr) counts->input_ended = true;
+  }
+  return static_cast<long>(got);
+}
+
+long write_some(int fd, const char* data, std::size_t size, int* error) {
+  TextCounts* counts = counts_of(fd);
+  if (counts == nullptr) {
+    *error = EBADF;
+    return -1;
+  }
+  if (size == 0) return 0;
+  // 16 KiB on the stack: at least 8 KiB of logical bytes per call, and
+  // little enough for the emergency path of a signal handler.
+  char physical[16384];
+  std::size_t taken = 0;
+  std::size_t length = translate(data, size, counts->lf_owed, physical, sizeof physical, &taken);
+  int put = _write(fd, physical, static_cast<unsigned>(length));
+  if (put < 0) {
+    *error = errno;
+    return -1;
+  }
+  std::size_t done = static_cast<std::size_t>(put);
+  std::size_t logical = done == length ? taken : logical_done(data, done, &counts->lf_owed);
+  if (done == length) counts->lf_owed = false;
+  counts->logical += static_cast<std::int64_t>(logical);
+  counts->physical += put;
+  return static_cast<long>(logical);
+}
+
+int write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    int error = 0;
+    long put = write_some(fd, data, size, &error);
+    if (put < 0) return error;
+    if (put == 0 && !counts_of(fd)->lf_owed) return ENOSPC;
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return 0;
+}
+
+int close_fd(int fd) {
+  if (TextCounts* counts = counts_of(fd)) *counts = TextCounts{};
+  return _close(fd) == 0 ? 0 : errno;
+}
+
+int truncate_fd(int fd, std::int64_t length) {
+  TextCounts* counts = counts_of(fd);
+  if (counts == nullptr) return EBADF;
+  // Only the two cuts the layer makes can be mapped: at the start, and after
+  // everything written since the descriptor was opened.
+  std::int64_t physical = 0;
+  if (length == counts->logical) {
+    physical = counts->physical;
+  } else if (length != 0) {
+    return EINVAL;
+  }
+  return _chsize_s(fd, physical);
+}
+
+bool is_regular(int fd) {
+  BY_HANDLE_FILE_INFORMATION info;
+  HANDLE handle = handle_of(fd);
+  return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool is_directory(int fd) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(handle_of(fd), &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int directory_error() { return EISDIR; }
+
+int no_space_error() { return ENOSPC; }
+
+const char* error_text(int error) { return std::strerror(error); }
+
+bool is_interrupted(int error) { return error == EINTR; }
+
+bool catch_signal(int signo, void (*handler)(int)) {
+  Handler previous = std::signal(signo, handler);
+  if (signo == SIGINT || signo == SIGTERM) {
+    static bool registered = false;
+    if (!registered) registered = SetConsoleCtrlHandler(on_console_event, TRUE);
+    console_handlers[signo == SIGINT ? 0 : 1].store(handler);
+  }
+  return previous == SIG_IGN;
+}
+
+static void set_disposition(int signo, Handler disposition) {
+  std::signal(signo, disposition);
+  if (signo == SIGINT || signo == SIGTERM) console_handlers[signo == SIGINT ? 0 : 1].store(disposition);
+}
+
+void ignore_signal(int signo) { set_disposition(signo, SIG_IGN); }
+void default_signal(int signo) { set_disposition(signo, SIG_DFL); }
+
+void reset_floating_point() { _fpreset(); }
+
+void at_exit(void (*routine)()) { std::atexit(routine); }
+
+void exit_process(int status) { std::exit(status); }
+
+// The abort signal with its default action ends the process with status 3,
+// as the run-time library's abort does, but without the library's message
+// box or error-reporting dialogue; an installed handler runs first.
+void abort_process() {
+  std::raise(SIGABRT);
+  _exit(3);
+}
+
+}  // namespace textio::os

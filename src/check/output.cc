@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -28,7 +29,9 @@ void write_files(const std::vector<OutputFile>& files) {
     const std::string temporary =
         file.path + ".tmp-" + std::to_string(entropy() % 1000000u);
     errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    // Text mode: the lines end as the platform's text files do (CR LF on
+    // Windows).
+    std::ofstream out(temporary, std::ios::trunc);
     if (out) temporaries.push_back(temporary);
     if (out) out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
     if (out) out.close();
@@ -38,10 +41,13 @@ void write_files(const std::vector<OutputFile>& files) {
       throw OutputError(file.path + ": cannot write (" + why + ")");
     }
   }
+  // std::filesystem::rename replaces an existing target on every platform;
+  // the C library's rename does not on Windows.
   for (std::size_t i = 0; i < files.size(); ++i) {
-    errno = 0;
-    if (std::rename(temporaries[i].c_str(), files[i].path.c_str()) != 0) {
-      const std::string why = reason();
+    std::error_code failure;
+    std::filesystem::rename(temporaries[i], files[i].path, failure);
+    if (failure) {
+      const std::string why = failure.message();
       remove_all(temporaries, i);
       throw OutputError(files[i].path + ": cannot write (" + why + ")");
     }

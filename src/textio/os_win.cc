@@ -181,7 +181,10 @@ int open_file(const char* name, OpenMode mode, int* error) {
   }
   int fd = _open(name, flags, _S_IREAD | _S_IWRITE);
   if (fd < 0) {
-    *error = errno;
+    // Windows refuses to open a directory as "access denied"; say what it is.
+    DWORD attributes = GetFileAttributesA(name);
+    bool directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    *error = errno == EACCES && directory ? EISDIR : errno;
     return -1;
   }
   TextCounts* counts = counts_of(fd);

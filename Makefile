@@ -1,32 +1,49 @@
-# Thin wrapper around CMake: `make run` and `make test` are all a fresh
-# machine needs (after .ci/run has installed the tool chain).
+# Thin wrapper around CMake. `make run` and `make test` are all a fresh
+# Debian or Ubuntu machine needs: each first installs the packages it lacks
+# (tools/install-deps.sh), then builds and runs.
 BUILD ?= build
+RUN_BUILD ?= build-run
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+DEPS = sh tools/install-deps.sh
+WINDOWS_BUILD ?= build-windows
 
 .PHONY: all configure build run test bench clean sanitize fuzz windows test-windows
 
 all: build
 
 configure:
+	@$(DEPS) test </dev/null
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	./$(BUILD)/seedacc
+# The programs alone, without the tests, in their own folder; the build's
+# output goes to a log that is shown only when the build fails, so that a
+# run shows the dialogue and nothing else. The folder is configured once;
+# later builds re-run CMake themselves when a CMakeLists.txt changes.
+run:
+	@$(DEPS) run </dev/null
+	@mkdir -p $(RUN_BUILD)
+	@{ [ -f $(RUN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(RUN_BUILD) $(CMAKE_FLAGS) -DSEEDACC_TESTS=OFF \
+			|| { rm -f $(RUN_BUILD)/CMakeCache.txt; false; }; } \
+		</dev/null >$(RUN_BUILD)/build.log 2>&1 \
+	  && cmake --build $(RUN_BUILD) -j $(JOBS) </dev/null >>$(RUN_BUILD)/build.log 2>&1 \
+	  || { cat $(RUN_BUILD)/build.log; echo "make run: the build failed (output above, kept in $(RUN_BUILD)/build.log)" >&2; exit 1; }
+	@./$(RUN_BUILD)/seedacc
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench:
+	@$(DEPS) bench </dev/null
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSEEDACC_BENCH=ON -DSEEDACC_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/bench/seedacc_bench
 
 clean:
-	rm -rf $(BUILD) build-bench build-sanitize build-fuzz build-windows
+	rm -rf $(BUILD) $(RUN_BUILD) build-bench build-sanitize build-fuzz $(WINDOWS_BUILD)
 
 # The whole suite once more with AddressSanitizer and UndefinedBehaviorSanitizer,
 # every finding fatal, assertions live (-O1 -g without NDEBUG). The program's
@@ -42,6 +59,7 @@ SANITIZE_ENV = ASAN_OPTIONS=abort_on_error=0:exitcode=86:detect_leaks=$(SANITIZE
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=86
 
 sanitize:
+	@$(DEPS) test </dev/null
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
 		-DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
@@ -53,6 +71,7 @@ sanitize:
 # The answer reader under libFuzzer (clang, one worker), for FUZZ_SECONDS
 # seconds over the corpus in tests/fuzz/corpus; new inputs go to
 # build-fuzz/new-corpus, merge them in with tests/fuzz/merge_corpus.sh.
+# The script installs clang and its run-times first when they are missing.
 FUZZ_SECONDS ?= 60
 fuzz:
 	sh tests/fuzz/run_fuzz.sh build-fuzz $(FUZZ_SECONDS)
@@ -60,9 +79,8 @@ fuzz:
 # The three programs for 64-bit Windows, cross-compiled with mingw-w64 and
 # linked statically, into build-windows/; test-windows runs them under wine
 # against the Linux build's files (the Linux build is made first).
-WINDOWS_BUILD = build-windows
-
 windows:
+	@$(DEPS) windows </dev/null
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DSEEDACC_TESTS=OFF
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)

@@ -12,21 +12,15 @@ seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 
-# clang and its fuzzer run-time: installed only when a trivial fuzz target
-# does not build.
+# clang and its fuzzer run-time (the Debian packages of the set "fuzz"),
+# then a trivial fuzz target as proof that they work.
+sh "$top/tools/install-deps.sh" fuzz </dev/null
 probe_dir=$(mktemp -d)
 trap 'rm -rf "$probe_dir"' EXIT
-fuzzer_builds() {
-  command -v clang++ >/dev/null 2>&1 || return 1
-  printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
-    > "$probe_dir/probe.cc"
-  clang++ -fsanitize=fuzzer "$probe_dir/probe.cc" -o "$probe_dir/probe" >/dev/null 2>&1
-}
-if ! fuzzer_builds; then
-  echo "run_fuzz: clang++ or the fuzzer run-time is missing; installing them"
-  apt-get update -q && apt-get install -y -q --no-install-recommends clang libclang-rt-14-dev
-  fuzzer_builds || { echo "run_fuzz: still cannot build a fuzz target" >&2; exit 1; }
-fi
+printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
+  > "$probe_dir/probe.cc"
+clang++ -fsanitize=fuzzer "$probe_dir/probe.cc" -o "$probe_dir/probe" >/dev/null 2>&1 \
+  || { echo "run_fuzz: clang++ cannot build a fuzz target" >&2; exit 1; }
 
 # Coverage instrumentation and the sanitizers for the whole I/O layer; only
 # the target itself links libFuzzer (CMake adds -fsanitize=fuzzer to it).

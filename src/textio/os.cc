@@ -130,6 +130,8 @@ void reset_floating_point() { std::fesetenv(FE_DFL_ENV); }
 
 void at_exit(void (*routine)()) { std::atexit(routine); }
 
+void stop_self() { ::kill(::getpid(), SIGSTOP); }
+
 void exit_process(int status) { std::exit(status); }
 void abort_process() { std::abort(); }
 

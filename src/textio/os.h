@@ -87,6 +87,10 @@ void reset_floating_point();
 // Registers `routine` to run in the exit sequence (atexit).
 void at_exit(void (*routine)());
 
+// Stops the process (SIGSTOP) until it is continued; only the test build
+// of the program calls it, at its pause point.
+void stop_self();
+
 // Signal numbers used by the layer.
 extern const int kSigFpe, kSigAbrt, kSigInt, kSigTerm;
 

@@ -344,6 +344,9 @@ void reset_floating_point() { _fpreset(); }
 
 void at_exit(void (*routine)()) { std::atexit(routine); }
 
+// The thread stays suspended until another process resumes it.
+void stop_self() { SuspendThread(GetCurrentThread()); }
+
 void exit_process(int status) { std::exit(status); }
 
 // The abort signal with its default action ends the process with status 3,

@@ -5,7 +5,8 @@
 // Text streams. Standard input, output and error and the named file are text
 // streams: every line feed the layer writes reaches the file or console as
 // carriage return and line feed. The descriptors themselves are kept in
-// binary mode and the translation is done here, because the layer measures
+// binary mode, or bypassed by reading and writing their handles, and the
+// translation is done here, because the layer measures
 // a file in the bytes it handed over (line feeds only): that position is
 // where CLOSE and the exit sequence cut the file. The layer only ever cuts
 // at the end of everything it has written through the descriptor, and only
@@ -73,6 +74,20 @@ TextCounts* counts_of(int fd) {
 
 HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
+// The error number of a failed ReadFile or WriteFile.
+int error_number(DWORD failure) {
+  switch (failure) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA: return EPIPE;
+    case ERROR_ACCESS_DENIED: return EACCES;
+    case ERROR_INVALID_HANDLE: return EBADF;
+    case ERROR_OPERATION_ABORTED: return EINTR;
+    default: return EIO;
+  }
+}
+
 bool is_console(HANDLE handle) {
   DWORD mode = 0;
   return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
@@ -135,7 +150,6 @@ struct StartUp {
   StartUp() {
     SetUnhandledExceptionFilter(route_fault);
     _fpreset();
-    for (int fd = 0; fd <= 2; ++fd) _setmode(fd, _O_BINARY);
     stop_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   }
 } start_up;
@@ -230,7 +244,7 @@ long read_some(int fd, char* buffer, std::size_t size, int* error) {
   if (!ReadFile(handle, buffer, want, &got, nullptr)) {
     DWORD failure = GetLastError();
     if (failure == ERROR_BROKEN_PIPE || failure == ERROR_HANDLE_EOF) return 0;
-    *error = failure == ERROR_OPERATION_ABORTED ? EINTR : EIO;
+    *error = error_number(failure);
     return -1;
   }
   // CTRL+C at the console ends the pending read with nothing read.
@@ -257,12 +271,12 @@ long write_some(int fd, const char* data, std::size_t size, int* error) {
   char physical[16384];
   std::size_t taken = 0;
   std::size_t length = translate(data, size, counts->lf_owed, physical, sizeof physical, &taken);
-  int put = _write(fd, physical, static_cast<unsigned>(length));
-  if (put < 0) {
-    *error = errno;
+  DWORD put = 0;
+  if (!WriteFile(handle_of(fd), physical, static_cast<DWORD>(length), &put, nullptr)) {
+    *error = error_number(GetLastError());
     return -1;
   }
-  std::size_t done = static_cast<std::size_t>(put);
+  std::size_t done = put;
   std::size_t logical = done == length ? taken : logical_done(data, done, &counts->lf_owed);
   if (done == length) counts->lf_owed = false;
   counts->logical += static_cast<std::int64_t>(logical);

@@ -241,14 +241,16 @@ long read_some(int fd, char* buffer, std::size_t size, int* error) {
   HANDLE handle = handle_of(fd);
   DWORD got = 0;
   DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+  SetLastError(ERROR_SUCCESS);
   if (!ReadFile(handle, buffer, want, &got, nullptr)) {
     DWORD failure = GetLastError();
     if (failure == ERROR_BROKEN_PIPE || failure == ERROR_HANDLE_EOF) return 0;
     *error = error_number(failure);
     return -1;
   }
-  // CTRL+C at the console ends the pending read with nothing read.
-  if (got == 0 && is_console(handle)) {
+  // At the console nothing read is CTRL+Z at the start of a line (the end
+  // of input) or, with the error "operation aborted", CTRL+C.
+  if (got == 0 && GetLastError() == ERROR_OPERATION_ABORTED && is_console(handle)) {
     *error = EINTR;
     return -1;
   }

@@ -82,7 +82,7 @@ fuzz:
 windows:
 	@$(DEPS) windows </dev/null
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DSEEDACC_TESTS=OFF
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DSEEDACC_TESTS=OFF
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
 test-windows: windows build

@@ -4,10 +4,10 @@
 //
 // Text streams. Standard input, output and error and the named file are text
 // streams: every line feed the layer writes reaches the file or console as
-// carriage return and line feed. The descriptors themselves are kept in
-// binary mode, or bypassed by reading and writing their handles, and the
-// translation is done here, because the layer measures
-// a file in the bytes it handed over (line feeds only): that position is
+// carriage return and line feed. The run-time library's text mode is not
+// used (files are opened in binary mode, and reads and writes go to the
+// handles); the translation is done here, because the layer measures a
+// file in the bytes it handed over (line feeds only): that position is
 // where CLOSE and the exit sequence cut the file. The layer only ever cuts
 // at the end of everything it has written through the descriptor, and only
 // whole records reach a descriptor, so a cut is always at a line end. Each

@@ -1,4 +1,4 @@
-// fatal.cc: the statement guard and the fatal run-time error report.
+// fatal.cc: the fatal run-time error report.
 #include <cstdio>
 #include <cstring>
 
@@ -9,18 +9,11 @@
 
 namespace textio {
 
-const char kListIo[] = "list io";
-
 namespace {
 FatalHook fatal_hook = nullptr;
 }
 
 void set_fatal_hook(FatalHook hook) { fatal_hook = hook; }
-
-IoState& io_state() {
-  static IoState state;
-  return state;
-}
 
 namespace {
 
@@ -95,22 +88,12 @@ const char* system_message(int code) {
   return kMessages[code - kFirstCode];
 }
 
-void begin_statement(int unit, bool transfer, bool reading) {
-  sig_poll();  // a recorded interrupt ends the run before the next statement
-  IoState& state = io_state();
-  if (state.in_statement) f__fatal(131, "I/O recursion");
-  state.in_statement = true;
-  state.current_unit = unit;
-  if (transfer) state.reading = reading;
-}
-
-void end_statement() { io_state().in_statement = false; }
-
 }  // namespace textio
 
 using textio::io_state;
 
 void f__fatal(int code, const char* context) {
+  sig_poll();  // a stop request recorded before the failure is acted on first
   textio::IoState& state = io_state();
   if (textio::fatal_hook != nullptr) {
     state.in_statement = false;

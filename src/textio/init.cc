@@ -39,6 +39,7 @@ void f_setarg(int argc, char** argv) {
 void f_init() {
   IoState& state = io_state();
   if (state.in_statement) f__fatal(131, "I/O recursion");
+  os::fill_standard_descriptors();  // before any file can take their numbers
   connect_console(kStderrUnit, 2, true);
   connect_console(kStdinUnit, 0, false);
   connect_console(kStdoutUnit, 1, true);

@@ -17,14 +17,20 @@ struct IoState {
   bool in_statement = false;     // an I/O statement has started, not ended
   bool initialized = false;      // f_init has run
   bool reporting = false;        // f__fatal has begun; never cleared
-  bool exiting = false;          // the exit sequence has begun
 };
 
+// The one state of the run; constant-initialised, so that a handler that
+// runs at any moment after start-up finds it whole.
 IoState& io_state();
 
 // Set by the interrupt and termination handlers (1 interrupt, 2
 // termination); acted on by sig_poll().
 extern volatile std::sig_atomic_t stop_request;
+
+// Set once the run's ending has begun (the exit sequence, a fatal report's
+// end, a fatal signal's handler); a stop request from then on ends the
+// process at once.
+extern volatile std::sig_atomic_t exiting;
 
 // The text "list io" of length 7, recorded as the format of every
 // list-directed statement.

@@ -11,28 +11,26 @@
 namespace textio {
 namespace {
 
-// Cuts the file after the last byte this run handed over (only a regular
-// file that was written), then closes it. A failure leaves the unit
-// disconnected before it is reported, so the exit sequence does not try
-// the same step again; the name stays for the report.
+// Writes out the buffered records, cuts the file after the last byte this
+// run handed over (only a regular file that was written), then closes it.
+// The unit stays connected until the records are out and the file is cut,
+// so that an ending meanwhile (a signal, a stop request's exit sequence)
+// finishes the same work. A failure leaves the unit disconnected before it
+// is reported, so the exit sequence does not try the same step again; the
+// name stays for the report.
 void disconnect(Unit& u) {
   if (!u.has_name) {  // a console unit: forgotten, its stream stays open
     u.connected = false;
     return;
   }
+  int write_error = u.writing ? u.out.flush() : 0;
+  int cut_error = u.writing && write_error == 0 ? u.out.cut() : 0;
+  u.out.detach();
   u.connected = false;
-  int flush_error = u.writing ? u.out.flush() : 0;
-  if (flush_error != 0) {
-    os::close_fd(u.fd);
-    f__fatal(flush_error, "write");
-  }
-  if (u.writing && u.seekable && os::truncate_fd(u.fd, u.out.position()) != 0) {
-    os::close_fd(u.fd);
-    f__fatal(111, "endfile");
-  }
   int close_error = os::close_fd(u.fd);
   u.fd = -1;
-  u.out.detach();
+  if (write_error != 0) f__fatal(write_error, "write");
+  if (cut_error != 0) f__fatal(111, "endfile");
   if (close_error != 0) f__fatal(close_error, "close");
   u.has_name = false;
   u.name.clear();
@@ -93,9 +91,9 @@ int f_open(const olist* o) {
   int fd = open_by_modes(u.name.c_str(), &u.permission, &error);
   if (fd < 0) f__fatal(error, "open");
   u.fd = fd;
-  u.out.attach(fd);
   u.writing = u.permission == Permission::write_only;
   u.seekable = os::is_regular(fd);
+  u.out.attach_file(fd, u.seekable);
   u.connected = true;
   end_statement();
   return 0;
@@ -112,7 +110,7 @@ void f_exit() {
   static bool done = false;
   if (done) return;
   done = true;
-  io_state().exiting = true;
+  exiting = 1;
   io_state().in_statement = false;
   for (int number = 0; number <= kMaxUnit; ++number) {
     Unit& u = unit(number);

@@ -8,14 +8,16 @@
 // used (files are opened in binary mode, and reads and writes go to the
 // handles); the translation is done here, because the layer measures a
 // file in the bytes it handed over (line feeds only): that position is
-// where CLOSE and the exit sequence cut the file. The layer only ever cuts
-// at the end of everything it has written through the descriptor, and only
-// whole records reach a descriptor, so a cut is always at a line end. Each
-// descriptor therefore keeps two counts since it was opened: the bytes
-// handed over (logical) and the bytes that reached the file (physical);
-// truncate_fd maps the first to the second. The text-mode run-time writes
-// would do the translation as well, but they report their progress in a
-// way that cannot be mapped back when a write stops half-way.
+// where CLOSE and the exit sequence cut the file, and current_offset
+// reports it. A file is written from its start, in order, so each
+// descriptor keeps two counts since it was opened: the bytes handed over
+// (logical) and the bytes that reached the file (physical), and the pair
+// of counts just after the last line end written. The layer cuts either
+// after everything written or after the last whole record, that is at or
+// after the last line end, where no line feed lies between the cut and the
+// end: truncate_fd maps such a cut exactly and refuses any other. The
+// text-mode run-time writes would translate as well, but they report their
+// progress in a way that cannot be mapped back when a write stops half-way.
 //
 // Input: a carriage return and line feed already read as one line end in
 // the layer; here the text-mode rule that CTRL+Z (0x1A) ends the input is
@@ -49,6 +51,10 @@ const int kSigFpe = SIGFPE;
 const int kSigAbrt = SIGABRT;
 const int kSigInt = SIGINT;
 const int kSigTerm = SIGTERM;
+// Windows has neither a broken-pipe nor a file-size signal: 0 names none,
+// and the calls below leave it alone.
+const int kSigPipe = 0;
+const int kSigXfsz = 0;
 
 namespace {
 
@@ -58,6 +64,7 @@ using Handler = void (*)(int);
 struct TextCounts {
   std::int64_t logical = 0;   // bytes handed over by the layer
   std::int64_t physical = 0;  // bytes that reached the file
+  std::int64_t line_end_logical = 0, line_end_physical = 0;  // after the last LF
   bool lf_owed = false;       // a write stopped between CR and LF
   bool input_ended = false;   // CTRL+Z met on input
 };
@@ -168,20 +175,26 @@ std::size_t translate(const char* data, std::size_t size, bool lf_owed, char* ou
   return used;
 }
 
-// The logical bytes among the first `done` physical bytes of a translation
-// of `data`; sets *lf_owed when `done` ends between a CR and its LF.
-std::size_t logical_done(const char* data, std::size_t done, bool* lf_owed) {
+// Counts the logical bytes of `data` whose physical bytes are among the
+// first `done` of its translation, and the last line end among them.
+// Returns that count; leaves *counts advanced past them.
+std::size_t advance(TextCounts* counts, const char* data, std::size_t taken, std::size_t done) {
   std::size_t physical = 0, index = 0;
-  bool owed = *lf_owed;
-  for (;; ++index) {
-    std::size_t width = data[index] == '\n' && !(index == 0 && owed) ? 2 : 1;
-    if (physical + width > done) {
-      *lf_owed = width == 2 && physical + 1 == done;
-      return index;
-    }
+  for (; index < taken; ++index) {
+    const bool line_end = data[index] == '\n';
+    std::size_t width = line_end && !(index == 0 && counts->lf_owed) ? 2 : 1;
+    if (physical + width > done) break;
     physical += width;
-    *lf_owed = false;
+    if (line_end) {
+      counts->line_end_logical = counts->logical + static_cast<std::int64_t>(index) + 1;
+      counts->line_end_physical = counts->physical + static_cast<std::int64_t>(physical);
+    }
   }
+  // Only the CR of a line end went out: its LF is still owed.
+  counts->lf_owed = index < taken && physical < done;
+  counts->logical += static_cast<std::int64_t>(index);
+  counts->physical += static_cast<std::int64_t>(done);
+  return index;
 }
 
 }  // namespace
@@ -261,7 +274,8 @@ long read_some(int fd, char* buffer, std::size_t size, int* error) {
   return static_cast<long>(got);
 }
 
-long write_some(int fd, const char* data, std::size_t size, int* error) {
+long write_some(int fd, const char* data, std::size_t size, int* error,
+                volatile std::sig_atomic_t* progress) {
   TextCounts* counts = counts_of(fd);
   if (counts == nullptr) {
     *error = EBADF;
@@ -278,11 +292,10 @@ long write_some(int fd, const char* data, std::size_t size, int* error) {
     *error = error_number(GetLastError());
     return -1;
   }
-  std::size_t done = put;
-  std::size_t logical = done == length ? taken : logical_done(data, done, &counts->lf_owed);
-  if (done == length) counts->lf_owed = false;
-  counts->logical += static_cast<std::int64_t>(logical);
-  counts->physical += put;
+  std::size_t logical = advance(counts, data, taken, put);
+  // The console's requests only record themselves and the other signals
+  // arise in this thread, so no handler runs between the write and this.
+  if (progress != nullptr) *progress = *progress + static_cast<std::sig_atomic_t>(logical);
   return static_cast<long>(logical);
 }
 
@@ -298,6 +311,34 @@ int write_all(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+// Nothing on Windows promises a pipe write whole or not at all; 4096 bytes
+// of records (8 KiB at most once translated) go out in one write.
+std::size_t atomic_write_size() { return 4096; }
+
+// Writes to a named file block on Windows; a stop request is acted on at the
+// next statement, when the write has returned.
+void set_non_blocking(int) {}
+
+std::int64_t current_offset(int fd) {
+  TextCounts* counts = counts_of(fd);
+  return counts != nullptr ? counts->logical : -1;
+}
+
+void fill_standard_descriptors() {
+  const int directions[] = {_O_WRONLY, _O_RDONLY, _O_RDONLY};
+  for (int fd = 0; fd <= 2; ++fd) {
+    HANDLE handle = handle_of(fd);
+    // -2: the run-time library's mark of a standard stream with no handle.
+    if (handle != INVALID_HANDLE_VALUE && handle != reinterpret_cast<HANDLE>(-2)) continue;
+    int opened = _open("NUL", directions[fd] | _O_BINARY);
+    if (opened >= 0 && opened != fd) {
+      _dup2(opened, fd);
+      _close(opened);
+    }
+    text_counts[fd] = TextCounts{};
+  }
+}
+
 int close_fd(int fd) {
   if (TextCounts* counts = counts_of(fd)) *counts = TextCounts{};
   return _close(fd) == 0 ? 0 : errno;
@@ -306,11 +347,10 @@ int close_fd(int fd) {
 int truncate_fd(int fd, std::int64_t length) {
   TextCounts* counts = counts_of(fd);
   if (counts == nullptr) return EBADF;
-  // Only the two cuts the layer makes can be mapped: at the start, and after
-  // everything written since the descriptor was opened.
+  // A cut at the start, or at or after the last line end (see the top).
   std::int64_t physical = 0;
-  if (length == counts->logical) {
-    physical = counts->physical;
+  if (length >= counts->line_end_logical && length <= counts->logical) {
+    physical = counts->line_end_physical + (length - counts->line_end_logical);
   } else if (length != 0) {
     return EINVAL;
   }
@@ -337,8 +377,10 @@ int no_space_error() { return ENOSPC; }
 const char* error_text(int error) { return std::strerror(error); }
 
 bool is_interrupted(int error) { return error == EINTR; }
+bool is_no_room(int) { return false; }  // no write here is non-blocking
 
 bool catch_signal(int signo, void (*handler)(int)) {
+  if (signo == 0) return false;
   Handler previous = std::signal(signo, handler);
   if (signo == SIGINT || signo == SIGTERM) {
     static bool registered = false;
@@ -349,6 +391,7 @@ bool catch_signal(int signo, void (*handler)(int)) {
 }
 
 static void set_disposition(int signo, Handler disposition) {
+  if (signo == 0) return;
   std::signal(signo, disposition);
   if (signo == SIGINT || signo == SIGTERM) console_handlers[signo == SIGINT ? 0 : 1].store(disposition);
 }
@@ -364,6 +407,7 @@ void at_exit(void (*routine)()) { std::atexit(routine); }
 void stop_self() { SuspendThread(GetCurrentThread()); }
 
 void exit_process(int status) { std::exit(status); }
+void exit_now(int status) { _exit(status); }
 
 // The abort signal with its default action ends the process with status 3,
 // as the run-time library's abort does, but without the library's message

@@ -4,7 +4,7 @@
 // program runs, so that every ending closes the output file.
 #include "textio.h"
 
-#ifdef SEEDACC_PAUSE_AT_START
+#ifdef SEEDACC_PAUSE_POINTS
 #include "os.h"
 #endif
 
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   f_fpreset();
   f_setarg(argc, argv);
   f_setsig();
-#ifdef SEEDACC_PAUSE_AT_START
+#ifdef SEEDACC_PAUSE_POINTS
   // The fault suite's build only: stop here, handlers installed and nothing
   // connected yet, until the test has sent its signal and SIGCONT.
   textio::os::stop_self();

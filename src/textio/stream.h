@@ -56,49 +56,78 @@ class InStream {
 };
 
 // Output: whole records are appended and written out in large pieces.
+//
+// A signal handler may finish the writing of a file's stream (see
+// finish_from_handler), so everything it reads is kept exact at every
+// instant: the bytes to write are [done_, len_) of region_ (the buffer, or
+// one record longer than the buffer while it is written on its own); each
+// is a std::sig_atomic_t or a pointer, never a wider value that could be
+// seen half stored, and done_ grows together with the write that moved it,
+// the handled signals held back in between.
 class OutStream {
  public:
-  // Writes to `fd`, from the start of the file.
+  // Writes to a console descriptor: failures are returned, nothing else.
   void attach(int fd);
+  // Writes to a file this run opened, from its start: the descriptor is
+  // made non-blocking (waits happen where a stop request can end them)
+  // and a handler may finish it. A `seekable` file is cut after its last
+  // whole record when a write fails; any other (a pipe, a device) is
+  // written in whole records of at most one atomic pipe write each, so
+  // its reader never meets half a record.
+  void attach_file(int fd, bool seekable);
   void detach();
   int fd() const { return fd_; }
 
   // Appends one whole record (text and line feed). When the buffer cannot
   // take it, what it holds is written out first. Returns 0, or the error
   // number of a failed write; after a failure the stream is broken and
-  // takes nothing more, so that each failure is returned once.
+  // takes nothing more, so that each failure is returned once, and a
+  // seekable file has been cut after the last record written whole.
   int put(const char* record, std::size_t size);
 
-  // Writes out what the buffer holds. Returns 0 or the error number. A
-  // write interrupted by a signal gives sig_poll() its chance to end the
-  // run; the exit sequence then finishes what is left of the buffer.
+  // Writes out what the buffer holds. Returns 0 or the error number, as
+  // put. A wait for room ends early for a recorded stop request, which
+  // sig_poll() then acts on; the exit sequence finishes what is left.
   int flush();
 
-  // The last effort of a signal handler: writes out the buffer with
-  // async-signal-safe calls only, ignoring failures.
-  void flush_from_handler();
+  // For CLOSE after flush(): cuts a seekable file at the end of what this
+  // run wrote. Returns 0 or the error number; does nothing on a broken
+  // stream, which was cut when it broke.
+  int cut();
 
-  // Bytes handed to the stream so far and not lost to a failure: the
-  // position at which a cut leaves the file.
-  std::int64_t position() const { return written_ + (len_ - start_); }
+  // The last effort of a signal handler, with async-signal-safe calls
+  // only: goes on writing from exactly where the interrupted write
+  // stopped, so a record begun is completed and nothing is written twice;
+  // then cuts a seekable file after its last whole record. Failures are
+  // ignored. The stream takes nothing more.
+  void finish_from_handler();
 
  private:
-  // Writes `size` bytes from `data`; `buffered` when they are the tail of
-  // the buffer, whose start then follows the progress.
-  int drain(const char* data, std::size_t size, bool buffered);
+  // Writes [done_, len_) of region_; a failure breaks the stream. A
+  // handler's drain waits for room whatever comes and polls for nothing.
+  int drain(bool in_handler);
+  // Breaks the stream after a failed write and cuts a seekable file after
+  // the last record written whole. Signal-safe.
+  void break_after_failure();
+  // The end of the last whole record within the first `upto` bytes of the
+  // region: the cut after a write that stopped at `upto`.
+  std::size_t record_end_before(std::size_t upto) const;
+  // Where the next write of a piecewise stream ends: the end of the last
+  // whole record that fits in one atomic write, or of the first record.
+  std::size_t piece_end() const;
 
   // 64 KiB: the 16385 records of a run (about 360 KB) go out in six writes.
   // The buffer holds whole records only, so what reaches the file at any
   // moment, an interrupted run included, ends at a record boundary.
   static constexpr std::size_t kBufferSize = 65536;
   char buffer_[kBufferSize];
-  // [start_, len_) is still to be written. Both are updated only after the
-  // bytes they cover are in place, so a signal handler that flushes sees
-  // only whole records.
-  volatile std::sig_atomic_t start_ = 0, len_ = 0;
-  volatile std::int64_t written_ = 0;
+  const char* volatile region_ = buffer_;
+  volatile std::sig_atomic_t done_ = 0, len_ = 0;
   int fd_ = -1;
-  bool broken_ = false;
+  bool file_ = false;       // a file of this run: counted writes, handler may finish it
+  bool seekable_ = false;   // cut after a failure
+  bool piecewise_ = false;  // written in atomic pieces of whole records
+  volatile std::sig_atomic_t broken_ = 0;
 };
 
 }  // namespace textio

@@ -12,6 +12,14 @@
 //
 // Units: 0 standard error, 5 standard input, 6 standard output, 9 (or any
 // other number up to 99) a file connected by f_open.
+//
+// Where each piece lives: lio.cc the list-directed statements, lwrite.cc
+// and lread.cc their items; fio.cc the formatted statement, fmt.cc its
+// format and edits; open.cc f_open, f_clos, f_exit; units.cc the unit table
+// and record hand-over; stream.cc the buffered streams; iostate.cc the
+// statement marks; fatal.cc f__fatal; signals.cc the handlers, sig_poll,
+// sig_die, s_stop; init.cc and start.cc the start-up; os.cc every platform
+// call.
 #pragma once
 
 #include <cstdint>
@@ -118,12 +126,14 @@ void atexit_f_exit();
 void f_fpreset();
 
 // STOP: writes "STOP <text> statement executed" to standard error when the
-// text is not empty, then ends the process with status 0.
+// text is not empty, then ends the process with status 0. A stop request
+// recorded before it is acted on instead (sig_poll).
 [[noreturn]] void s_stop(const char* text, ftnlen length);
 
 // Write the fatal report for `code` (-1 end of file, 0..99 the platform's
 // error numbers, 100..132 the system's own) in `context`, close the files
-// and abort.
+// and abort. A stop request recorded before it is acted on instead
+// (sig_poll).
 [[noreturn]] void f__fatal(int code, const char* context);
 
 // Write `message` and a line feed to standard error and end the process:
@@ -133,7 +143,9 @@ void f_fpreset();
 
 // A long computation's safe point: when an interrupt or termination request
 // has been recorded, this runs the exit sequence ("Interrupt" or "Killed",
-// status 1) and does not return. Otherwise it returns at once.
+// status 1) and does not return. Otherwise, or once the run's ending has
+// begun, it returns at once; a stop request from then on ends the process
+// at once with status 1 and no message.
 void sig_poll();
 
 // The main program, defined by the synthesis program.

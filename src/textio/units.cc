@@ -7,10 +7,13 @@
 
 namespace textio {
 
-Unit& unit(int number) {
-  static Unit table[kMaxUnit + 1];
-  return table[number];
-}
+namespace {
+// At namespace scope: built before main, so a handler that runs at any
+// moment after start-up finds the table whole.
+Unit table[kMaxUnit + 1];
+}  // namespace
+
+Unit& unit(int number) { return table[number]; }
 
 Unit& connected_unit(int number, const char* context) {
   if (number < 0 || number > kMaxUnit) f__fatal(101, context);
@@ -35,7 +38,7 @@ void switch_to_writing(Unit& u, const char* context) {
     }
     os::close_fd(u.fd);
     u.fd = fd;
-    u.out.attach(fd);
+    u.out.attach_file(fd, u.seekable);
     u.permission = Permission::update;
   }
   u.writing = true;
@@ -52,9 +55,8 @@ void emergency_close_all() {
   for (int number = 0; number <= kMaxUnit; ++number) {
     Unit& u = unit(number);
     if (!u.connected || !u.has_name) continue;
+    if (u.writing) u.out.finish_from_handler();
     u.connected = false;
-    u.out.flush_from_handler();
-    if (u.writing && u.seekable) os::truncate_fd(u.fd, u.out.position());
     os::close_fd(u.fd);
   }
 }

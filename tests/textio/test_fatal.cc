@@ -41,7 +41,7 @@ void connect_uncuttable_unit(const std::string& name) {
   u.fd = fd;
   u.writing = true;
   u.seekable = true;
-  u.out.attach(fd);
+  u.out.attach_file(fd, true);
   textio::io_state().current_unit = 9;
 }
 

@@ -20,7 +20,7 @@ WINE=${WINE:-/usr/lib/wine/wine64}
 [ -x "$WINE" ] || die "$WINE not found (Debian package wine64)"
 export WINEDEBUG=-all WINEPREFIX="$win/wineprefix"
 scratch=$(mktemp -d) || die "no temporary folder"
-trap 'rm -rf "$scratch"' EXIT
+trap 'for disk in $(cat "$scratch/disks" 2>/dev/null); do umount "$disk"; done; rm -rf "$scratch"' EXIT
 # The first run creates the wine prefix and says so on standard error.
 "$WINE" "$win/seedacc-check.exe" --help >/dev/null 2>&1 </dev/null
 
@@ -37,6 +37,7 @@ prepare() {
     -) ;;
     long) perl -e 'print "an older and longer file\n" x 20000' >"$2/out.csv" ;;
     folder) mkdir "$2/out.csv" ;;
+    disk) mkdir "$2/disk" && mount -t tmpfs -o size=102400 tmpfs "$2/disk" && echo "$2/disk" >>"$scratch/disks" ;;
     seed) (cd "$2" && printf '7\n0\nseed.csv\n' | "$linux/seedacc" >/dev/null && $3 seed.csv >rec.csv &&
       rm seed.csv && echo old | $3 >spectrum.csv && echo old | $3 >matched.csv) ;;
   esac
@@ -46,6 +47,7 @@ prepare() {
 # the Windows answers end their lines in CR LF.
 row() {
   [ -f "$win/$1.exe" ] || { echo "note: $1.exe not built: $5"; return; }
+  [ "$2" != disk ] || [ "$(id -u)" -eq 0 ] || { echo "note: a small tmpfs needs root: $5"; return; }
   case=$((case + 1))
   for side in linux windows; do
     dir=$scratch/$case/$side
@@ -63,6 +65,12 @@ row() {
     [ -d "$lin/run/$name" ] || crlf "$lin/run/$name" | cmp -s - "$windows/run/$name" ||
       fail "$5: $name is not the Linux one in CR LF: $(head -c 160 "$windows/run/$name")"
   done
+  # A full disk stops each platform at a record of its own: the Windows
+  # file must be the start of the worked example's record, ending at a line.
+  [ "$2" = disk ] || return 0
+  part=$windows/run/disk/out.csv
+  crlf "$scratch/1/linux/run/out.csv" | head -c "$(wc -c <"$part")" | cmp -s - "$part" &&
+    [ "$(tail -c 2 "$part" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "$5: disk/out.csv is not whole records"
 }
 
 # interrupt REASON: CTRL+C typed at a console (a pseudo-terminal run by
@@ -107,6 +115,7 @@ seedacc       | -      | 7                    | | end of input right after the s
 seedacc       | -      | 7\n0\n''\n           | | a blank file name: the report, no file
 seedacc       | -      | 7\n0\n'nowhere/out.csv'\n | | a file in a missing folder
 seedacc       | folder | 7\n0\nout.csv\n      | | a folder's name is refused as on Linux
+seedacc       | disk   | 7\n0\n'disk/out.csv'\n | | a full disk: the write failure reported, the file cut after its last whole record
 interrupt     | -      | -                    | | CTRL+C at the console: Interrupt, status 1, no file
 seedacc-check | seed   | -                    | rec.csv --csv spectrum.csv --svg picture.svg | the check's worked example over an older spectrum file
 seedacc-match | seed   | -                    | rec.csv matched.csv | one match of the worked example's seed over an older file

@@ -88,7 +88,10 @@ int error_number(DWORD failure) {
     case ERROR_HANDLE_DISK_FULL: return ENOSPC;
     case ERROR_BROKEN_PIPE:
     case ERROR_NO_DATA: return EPIPE;
-    case ERROR_ACCESS_DENIED: return EACCES;
+    // A handle without the access asked for, as a descriptor not open for
+    // reading or writing, is a bad descriptor (the null device that stands
+    // for a closed standard input is open for writing only).
+    case ERROR_ACCESS_DENIED:
     case ERROR_INVALID_HANDLE: return EBADF;
     case ERROR_OPERATION_ABORTED: return EINTR;
     default: return EIO;

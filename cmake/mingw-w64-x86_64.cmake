@@ -14,7 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Stripped (-s): the symbol tables would triple each program's size.
+# Stripped (-s): the symbol tables would more than double each program.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -s")
 
 # The printf family here is mingw-w64's C99 one (libstdc++ turns it on),

@@ -52,7 +52,7 @@ row() {
   for side in linux windows; do
     dir=$scratch/$case/$side
     if [ $side = linux ]; then program="$linux/$1" convert=cat; else program="$WINE $win/$1.exe" convert=crlf; fi
-    prepare "$2" "$dir/run" $convert
+    prepare "$2" "$dir/run" $convert || { echo "note: no folder $2 here: $5"; return; }
     # The subshell's own notice of an abort is not part of the run.
     (cd "$dir/run" && printf '%b' "$3" | $convert | $program $4 >../out 2>../err) 2>/dev/null
     ending $? >"$dir/ending"

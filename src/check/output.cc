@@ -47,7 +47,8 @@ void roll_back(const std::vector<Pending>& pending) {
       if (entry->kept.empty()) {
         std::remove(entry->target.c_str());
       } else {
-        std::rename(entry->kept.c_str(), entry->target.c_str());
+        std::error_code ignored;
+        fs::rename(entry->kept, entry->target, ignored);
       }
     }
     std::remove(entry->temporary.c_str());
@@ -72,7 +73,9 @@ void write_files(const std::vector<OutputFile>& files) {
   for (const OutputFile& file : files) {
     Pending entry{file.path, unique_name(file.path, ".tmp-"), "", false};
     errno = 0;
-    std::ofstream out(entry.temporary, std::ios::binary | std::ios::trunc);
+    // Text mode: the lines end as the platform's text files do (CR LF on
+    // Windows).
+    std::ofstream out(entry.temporary, std::ios::trunc);
     if (!out) fail(pending, file.path, reason());
     pending.push_back(entry);
     out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
@@ -89,10 +92,10 @@ void write_files(const std::vector<OutputFile>& files) {
         fail(pending, entry.target, "cannot keep the existing file: " + kept.message());
       }
     }
-    errno = 0;
-    if (std::rename(entry.temporary.c_str(), entry.target.c_str()) != 0) {
-      fail(pending, entry.target, reason());
-    }
+    // std::filesystem::rename replaces an existing target on every
+    // platform; the C library's rename does not on Windows.
+    fs::rename(entry.temporary, entry.target, status);
+    if (status) fail(pending, entry.target, status.message());
     entry.renamed = true;
   }
   for (const Pending& entry : pending) {

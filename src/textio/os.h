@@ -1,7 +1,9 @@
 // os.h: the platform calls of the I/O layer, in one place.
 //
-// Everything here is a thin wrapper over POSIX; the rest of the layer works
-// with file descriptors and these functions only. Functions marked
+// One file per platform implements it: os.cc over POSIX, os_win.cc over
+// Windows (which also turns every line feed into CR LF); the build compiles
+// exactly one. The rest of the layer works with file descriptors and these
+// functions only. Functions marked
 // "signal-safe" use only async-signal-safe system calls and may be called
 // from a signal handler.
 #pragma once

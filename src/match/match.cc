@@ -234,10 +234,7 @@ void pull_toward_envelope(std::vector<double>& acc,
 // Scales the neighbourhood of the largest sample by a smooth bump so that
 // the peak becomes `factor` times as large.
 void correct_peak(std::vector<double>& acc, double dt, double factor) {
-  std::size_t peak = 0;
-  for (std::size_t i = 1; i < acc.size(); ++i) {
-    if (std::fabs(acc[i]) > std::fabs(acc[peak])) peak = i;
-  }
+  const std::size_t peak = check::find_peak(acc, 0.0, dt).index;
   const long half = std::max(1L, std::lround(kPeakHalfWidth / dt));
   for (long offset = -half; offset <= half; ++offset) {
     const long index = static_cast<long>(peak) + offset;
@@ -419,6 +416,10 @@ bool better(const Quality& a, const Quality& b) {
   return a.shortfall < b.shortfall;
 }
 
+double peak_of(const std::vector<double>& acc) {
+  return std::fabs(check::find_peak(acc, 0.0, 0.0).value);
+}
+
 // The peak correction's factor: the peak that would put Sa at the highest
 // compared point at its goal, if Sa there keeps its ratio to the peak of
 // the previous iterate, over the peak now. 1 when no compared point
@@ -430,17 +431,10 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem,
       !(sa[top] > 0.0)) {
     return 1.0;
   }
-  double peak = 0.0;
-  for (const double value : acc) peak = std::max(peak, std::fabs(value));
+  const double peak = peak_of(acc);
   if (!(peak > 0.0)) return 1.0;
   const double wanted = kGoal * problem.target[top] * previous_peak / sa[top];
   return std::clamp(wanted / peak, 1.0 / kLargestPeakStep, kLargestPeakStep);
-}
-
-double peak_of(const std::vector<double>& acc) {
-  double peak = 0.0;
-  for (const double value : acc) peak = std::max(peak, std::fabs(value));
-  return peak;
 }
 
 // Rounds `acc` as the file writes it, then cancels the final velocity and

@@ -12,7 +12,7 @@ namespace {
 
 // The seed record the program writes for random number 7: the synthesis
 // stages as the main program runs them, each value as the file reads back.
-check::Record seed7() {
+spectra::Record seed7() {
   static dcomplex fx[synthesis::kCapacity];
   integer idum = 7;
   const double pi = std::atan(1.0) * 4;
@@ -21,7 +21,7 @@ check::Record seed7() {
   const double dur = nt * dt;
   synthesis::synthesize_spectrum(&idum, pi, (pi + pi) / dur, nt, fx);
   const synthesis::Envelope envelope = {4.0, 35.0, 80.0, dur, 0.1};
-  check::Record record;
+  spectra::Record record;
   record.dt = dt;
   record.time_resolution = 0.01;
   for (integer i = 0; i < nt; ++i) {
@@ -32,7 +32,7 @@ check::Record seed7() {
 }
 
 void BM_MatchSeed7(benchmark::State& state) {
-  const check::Record seed = seed7();
+  const spectra::Record seed = seed7();
   std::size_t iterations = 0;
   for (auto _ : state) {
     const match::MatchResult result = match::match_record(seed, match::Settings{});

@@ -36,7 +36,7 @@ void set_option(Options& options, const std::string& name, const std::string& va
     options.criteria.damping = parse_damping(value);
   } else if (name == "--range") {
     try {
-      options.criteria.range = parse_frequency_range(value);
+      options.criteria.range = spectra::parse_frequency_range(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
@@ -198,7 +198,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   for (std::size_t i = 0; i < options.inputs.size(); ++i) {
     try {
       results[i] = std::make_unique<CheckResult>(
-          run_check(read_record_file(options.inputs[i]), options.criteria));
+          run_check(spectra::read_record_file(options.inputs[i]), options.criteria));
     } catch (const std::exception& error) {
       err << "seedacc-check: " << error.what() << "\n";
       status = kExitFailure;

@@ -31,7 +31,7 @@ class UsageError : public std::runtime_error {
 
 struct Options {
   std::vector<std::string> inputs;
-  CriteriaOptions criteria;
+  spectra::CriteriaOptions criteria;
   std::string csv_path;  // empty: no table; a file, or a folder
   std::string svg_path;  // empty: no picture; a file, or a folder
   bool help = false;

@@ -5,10 +5,10 @@
 
 namespace check {
 
-std::string format_csv(const std::vector<SpectrumPoint>& points) {
+std::string format_csv(const std::vector<spectra::SpectrumPoint>& points) {
   std::string text = "frequency_hz,period_s,sa_gal,target_sa_gal,ratio\n";
   char line[160];
-  for (const SpectrumPoint& point : points) {
+  for (const spectra::SpectrumPoint& point : points) {
     std::snprintf(line, sizeof line, "%.7g,%.7g,%.7g,%.7g,%.7g\n",
                   point.frequency, point.period, point.sa, point.target,
                   point.ratio);

@@ -8,6 +8,7 @@
 #include "criteria.h"
 #include "motion.h"
 #include "record.h"
+#include "text.h"
 
 namespace check {
 
@@ -27,16 +28,16 @@ struct Excursion {
 struct Comparison {
   double mean_ratio = 0.0;  // over kMeanPeriodLow ... kMeanPeriodHigh
   std::size_t mean_count = 0;   // points in that mean
-  std::size_t below_count = 0;  // points with ratio < kBandLow
-  std::size_t above_count = 0;  // points with ratio > kBandHigh
+  std::size_t below_count = 0;  // points with ratio < spectra::kBandLow
+  std::size_t above_count = 0;  // points with ratio > spectra::kBandHigh
   std::vector<Excursion> below;  // runs below the band, by frequency
   std::vector<Excursion> above;  // runs above the band, by frequency
 };
 
 struct CheckResult {
-  Record record;
-  MotionSummary motion;
-  Evaluation evaluation;  // spectrum, compared points, criteria and verdict
+  spectra::Record record;
+  spectra::MotionSummary motion;
+  spectra::Evaluation evaluation;  // spectrum, compared points, criteria and verdict
   Comparison comparison;
 };
 
@@ -47,15 +48,11 @@ constexpr double kPlausiblePeakHigh = 5000.0;  // gal
 
 // Mean over 0.1-4 s and the runs outside the band of the compared points
 // of `points` (the whole grid).
-Comparison compare(const std::vector<SpectrumPoint>& points, const ComparedPoints& compared);
+Comparison compare(const std::vector<spectra::SpectrumPoint>& points, const spectra::ComparedPoints& compared);
 
 // Everything the report, the table and the picture show, for `options`
 // (damping in (0, 1), range within the grid).
-CheckResult run_check(Record record, const CriteriaOptions& options);
-
-// printf-style formatting of one report line: at most 511 characters, the
-// rest cut off.
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+CheckResult run_check(spectra::Record record, const spectra::CriteriaOptions& options);
 
 // The text report, lines ended by '\n': the record, its ground motion, its
 // spectrum, the criteria and, last, the verdict line.

@@ -187,7 +187,7 @@ class Writer {
 
 // The history reduced to the smallest and largest sample of each pixel
 // column, in time order.
-std::vector<std::pair<double, double>> history_points(const Record& record,
+std::vector<std::pair<double, double>> history_points(const spectra::Record& record,
                                                       const Axis& x_axis,
                                                       const Axis& y_axis) {
   std::vector<std::pair<double, double>> points;
@@ -281,7 +281,7 @@ namespace {
 
 // The acceleration history, top panel.
 void draw_history(Writer& svg, const CheckResult& result) {
-  const Record& record = result.record;
+  const spectra::Record& record = result.record;
   const Frame top{90, 870, 58, 200};
   // A silent record gets an axis of +-1 gal.
   const double largest = std::fabs(result.motion.acceleration.value);
@@ -309,10 +309,10 @@ void draw_history(Writer& svg, const CheckResult& result) {
 }
 
 // The period axis shared by the spectrum and the ratio panels.
-Axis period_axis_of(const std::vector<SpectrumPoint>& points, const Frame& box) {
+Axis period_axis_of(const std::vector<spectra::SpectrumPoint>& points, const Frame& box) {
   double low = points.front().period;
   double high = low;
-  for (const SpectrumPoint& point : points) {
+  for (const spectra::SpectrumPoint& point : points) {
     low = std::min(low, point.period);
     high = std::max(high, point.period);
   }
@@ -324,7 +324,7 @@ Axis period_axis_of(const std::vector<SpectrumPoint>& points, const Frame& box) 
 void mark_nyquist(Writer& svg, const Frame& box, const Axis& period_axis, double nyquist,
                   const char* id, bool labelled) {
   const double period = 1.0 / nyquist;
-  if (!(period > period_axis.low * (1.0 + kLimitMargin) && period < period_axis.high)) return;
+  if (!(period > period_axis.low * (1.0 + spectra::kLimitMargin) && period < period_axis.high)) return;
   const double x = period_axis.map(period);
   svg.text += std::string("<g id=\"") + id + "\">\n";
   svg.line(x, box.top, x, box.bottom, kNyquistColour, 1.2, " stroke-dasharray=\"3,3\"");
@@ -349,13 +349,13 @@ void frequency_axis(Writer& svg, const Frame& box, const Axis& period_axis) {
 
 // The computed and target spectra with the band, middle panel.
 void draw_spectrum(Writer& svg, const CheckResult& result, const Frame& box) {
-  const std::vector<SpectrumPoint>& points = result.evaluation.points;
+  const std::vector<spectra::SpectrumPoint>& points = result.evaluation.points;
   const double damping = result.evaluation.options.damping;
-  double sa_low = points.front().target * kBandLow;
-  double sa_high = points.front().target * kBandHigh;
-  for (const SpectrumPoint& point : points) {
-    sa_low = std::min(sa_low, kBandLow * point.target);
-    sa_high = std::max(sa_high, kBandHigh * point.target);
+  double sa_low = points.front().target * spectra::kBandLow;
+  double sa_high = points.front().target * spectra::kBandHigh;
+  for (const spectra::SpectrumPoint& point : points) {
+    sa_low = std::min(sa_low, spectra::kBandLow * point.target);
+    sa_high = std::max(sa_high, spectra::kBandHigh * point.target);
     if (point.sa > 0.0) sa_low = std::min(sa_low, point.sa);
     sa_high = std::max(sa_high, point.sa);
   }
@@ -368,20 +368,20 @@ void draw_spectrum(Writer& svg, const CheckResult& result, const Frame& box) {
 
   // The target drawn through its corner periods as well as the grid.
   std::vector<double> periods;
-  for (const SpectrumPoint& point : points) periods.push_back(point.period);
+  for (const spectra::SpectrumPoint& point : points) periods.push_back(point.period);
   for (const double corner : {synthesis::kPer1, synthesis::kPer2}) {
     if (corner > period_axis.low && corner < period_axis.high) periods.push_back(corner);
   }
   std::sort(periods.begin(), periods.end());
   std::vector<std::pair<double, double>> target_line, band;
   for (const double period : periods) {
-    const double target = damped_target(period, damping);
+    const double target = spectra::damped_target(period, damping);
     target_line.emplace_back(period_axis.map(period), sa_axis.map(target));
-    band.emplace_back(period_axis.map(period), sa_axis.map(kBandHigh * target));
+    band.emplace_back(period_axis.map(period), sa_axis.map(spectra::kBandHigh * target));
   }
   for (auto period = periods.rbegin(); period != periods.rend(); ++period) {
-    const double target = damped_target(*period, damping);
-    band.emplace_back(period_axis.map(*period), sa_axis.map(kBandLow * target));
+    const double target = spectra::damped_target(*period, damping);
+    band.emplace_back(period_axis.map(*period), sa_axis.map(spectra::kBandLow * target));
   }
   std::vector<std::pair<double, double>> computed;
   for (auto point = points.rbegin(); point != points.rend(); ++point) {
@@ -412,7 +412,7 @@ void draw_spectrum(Writer& svg, const CheckResult& result, const Frame& box) {
 // Title, verdict and legend above the spectrum panel, in rows of their own
 // so that they never hide a curve.
 void spectrum_heading(Writer& svg, const CheckResult& result, const Frame& box) {
-  const Evaluation& evaluation = result.evaluation;
+  const spectra::Evaluation& evaluation = result.evaluation;
   const double damping = evaluation.options.damping;
   char buffer[256];
   std::snprintf(buffer, sizeof buffer,
@@ -446,9 +446,9 @@ void spectrum_heading(Writer& svg, const CheckResult& result, const Frame& box) 
 // points, lines at the band's bounds and at 1, and each compared point
 // outside the band marked.
 void draw_ratio(Writer& svg, const CheckResult& result, const Frame& box) {
-  const Evaluation& evaluation = result.evaluation;
-  const std::vector<SpectrumPoint>& points = evaluation.points;
-  const ComparedPoints& compared = evaluation.compared;
+  const spectra::Evaluation& evaluation = result.evaluation;
+  const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
+  const spectra::ComparedPoints& compared = evaluation.compared;
   // From 0 to at least 1.5, to the largest ratio rounded up, at most 3.
   double largest = 1.5;
   for (std::size_t i = compared.in_range_first; i < compared.compared_end; ++i) {
@@ -464,7 +464,7 @@ void draw_ratio(Writer& svg, const CheckResult& result, const Frame& box) {
                "Ratio Sa / target (linear) at the compared points; circles: outside the band", 13, "start");
   svg.frame(box, period_axis, log_ticks(period_axis.low, period_axis.high), ratio_axis,
             linear_ticks(ratio_axis.low, ratio_axis.high, step));
-  for (const double level : {kBandLow, 1.0, kBandHigh}) {
+  for (const double level : {spectra::kBandLow, 1.0, spectra::kBandHigh}) {
     const char* colour = level == 1.0 ? kTargetColour : "#2e8b57";
     svg.line(box.left, y_of(level), box.right, y_of(level), colour, level == 1.0 ? 1.4 : 1.2,
              level == 1.0 ? "" : " stroke-dasharray=\"6,3\"");
@@ -478,7 +478,7 @@ void draw_ratio(Writer& svg, const CheckResult& result, const Frame& box) {
   for (std::size_t i = compared.compared_end; i-- > compared.in_range_first;) {
     const double x = period_axis.map(points[i].period);
     line.emplace_back(x, y_of(points[i].ratio));
-    if (points[i].ratio < kBandLow || points[i].ratio > kBandHigh) {
+    if (points[i].ratio < spectra::kBandLow || points[i].ratio > spectra::kBandHigh) {
       marks += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y_of(points[i].ratio)) +
                "\" r=\"2.5\"/>\n";
     }

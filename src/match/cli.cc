@@ -15,7 +15,7 @@
 namespace match {
 namespace {
 
-using check::format;
+using spectra::format;
 using check::UsageError;
 
 double parse_double(const std::string& name, const std::string& text) {
@@ -36,7 +36,7 @@ void set_option(Options& options, const std::string& name, const std::string& va
     }
   } else if (name == "--range") {
     try {
-      options.criteria.range = check::parse_frequency_range(value);
+      options.criteria.range = spectra::parse_frequency_range(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
@@ -61,20 +61,20 @@ std::string iteration_lines(const MatchResult& result) {
       text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
     }
     const std::size_t number = second ? i - result.second_pass : i;
-    text += format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
+    text += spectra::format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
                    number, number == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
                    step.highest_ratio, step.highest_frequency, i == result.best ? "  kept" : "");
   }
   return text;
 }
 
-std::string peak_lines(const check::MotionSummary& motion) {
+std::string peak_lines(const spectra::MotionSummary& motion) {
   std::string text;
-  text += format("  peak acceleration  %10.4g gal   at %9.2f s\n", motion.acceleration.value,
+  text += spectra::format("  peak acceleration  %10.4g gal   at %9.2f s\n", motion.acceleration.value,
                  motion.acceleration.time);
-  text += format("  peak velocity      %10.4g cm/s  at %9.2f s\n", motion.velocity.value,
+  text += spectra::format("  peak velocity      %10.4g cm/s  at %9.2f s\n", motion.velocity.value,
                  motion.velocity.time);
-  text += format("  peak displacement  %10.4g cm    at %9.2f s\n", motion.displacement.value,
+  text += spectra::format("  peak displacement  %10.4g cm    at %9.2f s\n", motion.displacement.value,
                  motion.displacement.time);
   return text;
 }
@@ -82,7 +82,7 @@ std::string peak_lines(const check::MotionSummary& motion) {
 // The check's verdict on the matched record with the matching's own
 // criteria added: residual velocity and displacement, and D5-95 against
 // the seed's.
-check::Verdict full_verdict(check::Verdict verdict, const check::MotionSummary& motion,
+spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSummary& motion,
                             double seed_duration) {
   const double duration = motion.duration.length();
   const auto add = [&verdict](const char* name, const std::string& figure, bool pass,
@@ -90,16 +90,16 @@ check::Verdict full_verdict(check::Verdict verdict, const check::MotionSummary& 
     verdict.criteria.push_back({name, figure, pass, note});
     if (!pass) verdict.failed.push_back(name);
   };
-  add("residual vel.", format("%.3g cm/s", motion.residual_velocity),
+  add("residual vel.", spectra::format("%.3g cm/s", motion.residual_velocity),
       std::fabs(motion.residual_velocity) <= kMaxResidualVelocity,
-      format("at most %g cm/s in magnitude; final velocity, from rest", kMaxResidualVelocity));
-  add("residual disp.", format("%.3g cm", motion.residual_displacement),
+      spectra::format("at most %g cm/s in magnitude; final velocity, from rest", kMaxResidualVelocity));
+  add("residual disp.", spectra::format("%.3g cm", motion.residual_displacement),
       std::fabs(motion.residual_displacement) <= kMaxResidualDisplacement,
-      format("at most %g cm in magnitude; final displacement, from rest",
+      spectra::format("at most %g cm in magnitude; final displacement, from rest",
              kMaxResidualDisplacement));
   const double ratio = seed_duration > 0.0 ? duration / seed_duration : 0.0;
-  add("D5-95", format("%.3f", ratio), std::fabs(ratio - 1.0) <= kMaxDurationChange,
-      format("%.4g s over the seed's %.4g s; within %.0f %%", duration, seed_duration,
+  add("D5-95", spectra::format("%.3f", ratio), std::fabs(ratio - 1.0) <= kMaxDurationChange,
+      spectra::format("%.4g s over the seed's %.4g s; within %.0f %%", duration, seed_duration,
              100.0 * kMaxDurationChange));
   verdict.pass = verdict.failed.empty();
   return verdict;
@@ -140,7 +140,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
   return options;
 }
 
-std::string format_record_file(const check::Record& layout, const std::vector<double>& acc) {
+std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc) {
   assert(!acc.empty());
   // The seed's own decimals, at least the two of F8.2; the width holds the
   // last time, its sign and point, and is at least 8.
@@ -182,13 +182,13 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitMatched;
   }
   try {
-    const check::Record seed = check::read_record_file(options.input);
+    const spectra::Record seed = spectra::read_record_file(options.input);
     if (seed.acc.size() < kMinSamples) {
       err << "seedacc-match: " << options.input << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
       return kExitFailure;
     }
-    if (check::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
+    if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
       err << "seedacc-match: " << options.input << ": no point of the spectrum lies in the "
           << "range and below the record's Nyquist frequency\n";
       return kExitFailure;
@@ -196,18 +196,18 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const MatchResult result =
         match_record(seed, Settings{options.criteria, options.max_iterations});
     check::write_files({{options.output, format_record_file(seed, result.acc)}});
-    check::Record matched = seed;
+    spectra::Record matched = seed;
     matched.source = options.output;
     matched.acc = result.acc;
-    const check::MotionSummary seed_motion = check::summarize_motion(seed);
-    const check::MotionSummary motion = check::summarize_motion(matched);
-    const check::Verdict verdict = full_verdict(
-        check::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
+    const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
+    const spectra::MotionSummary motion = spectra::summarize_motion(matched);
+    const spectra::Verdict verdict = full_verdict(
+        spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
         seed_motion.duration.length());
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
         << iteration_lines(result) << "\nmatched record, as written:\n"
         << peak_lines(motion) << "\n";
-    check::write_verdict(out, verdict);
+    spectra::write_verdict(out, verdict);
     out.flush();
     if (!out) {
       err << "seedacc-match: cannot write the report to standard output\n";

@@ -32,7 +32,7 @@ constexpr int kMostIterations = 1000;
 struct Options {
   std::string input;
   std::string output;
-  check::CriteriaOptions criteria;  // damping and frequency range
+  spectra::CriteriaOptions criteria;  // damping and frequency range
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };
@@ -52,7 +52,7 @@ Options parse_arguments(const std::vector<std::string>& args);
 // sample the time (F8.2 for times in hundredths, wider or with more
 // decimals when the seed's times need them), a comma and the acceleration
 // as E12.4, each line ended by '\n'.
-std::string format_record_file(const check::Record& layout, const std::vector<double>& acc);
+std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc);
 
 // Runs the whole match: the report goes to `out`, messages to `err` (one
 // line "seedacc-match: ..." for errors, followed by the usage text for

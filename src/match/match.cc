@@ -59,7 +59,7 @@ std::vector<double> spectrum_of(const std::vector<double>& acc, double dt, doubl
   std::vector<double> spectrum(frequencies.size());
   for (std::size_t first = 0; first < frequencies.size(); first += kLanes) {
     const std::size_t lanes = std::min(kLanes, frequencies.size() - first);
-    std::vector<check::Oscillator> oscillators;
+    std::vector<spectra::Oscillator> oscillators;
     for (std::size_t lane = 0; lane < lanes; ++lane) {
       oscillators.emplace_back(kTwoPi * frequencies[first + lane], zeta, dt);
     }
@@ -234,7 +234,7 @@ void pull_toward_envelope(std::vector<double>& acc,
 // Scales the neighbourhood of the largest sample by a smooth bump so that
 // the peak becomes `factor` times as large.
 void correct_peak(std::vector<double>& acc, double dt, double factor) {
-  const std::size_t peak = check::find_peak(acc, 0.0, dt).index;
+  const std::size_t peak = spectra::find_peak(acc, 0.0, dt).index;
   const long half = std::max(1L, std::lround(kPeakHalfWidth / dt));
   for (long offset = -half; offset <= half; ++offset) {
     const long index = static_cast<long>(peak) + offset;
@@ -250,8 +250,8 @@ void correct_peak(std::vector<double>& acc, double dt, double factor) {
 // modified Gram-Schmidt on the columns, with t scaled to [0, 1].
 void remove_displacement_trend(std::vector<double>& acc, double dt) {
   const std::size_t n = acc.size();
-  const std::vector<double> velocity = check::integrate_from_rest(acc, dt);
-  const std::vector<double> displacement = check::integrate_from_rest(velocity, dt);
+  const std::vector<double> velocity = spectra::integrate_from_rest(acc, dt);
+  const std::vector<double> displacement = spectra::integrate_from_rest(velocity, dt);
   constexpr int kTerms = kFitDegree - 1;
   const double span = static_cast<double>(n - 1);
   std::vector<std::vector<double>> basis(kTerms, std::vector<double>(n));
@@ -309,8 +309,8 @@ struct Residuals {
 };
 
 Residuals final_residuals(const std::vector<double>& acc, double dt) {
-  const std::vector<double> velocity = check::integrate_from_rest(acc, dt);
-  return {velocity.back(), check::integrate_from_rest(velocity, dt).back()};
+  const std::vector<double> velocity = spectra::integrate_from_rest(acc, dt);
+  return {velocity.back(), spectra::integrate_from_rest(velocity, dt).back()};
 }
 
 // The two shapes of the end fix over the tail: a Hann bump (changes the
@@ -351,26 +351,26 @@ void fix_end(std::vector<double>& acc, double dt) {
 // frequencies and the target there.
 struct Problem {
   double dt = 0.0;
-  check::ComparedPoints compared;
+  spectra::ComparedPoints compared;
   std::vector<double> frequencies;  // Hz, ascending
   std::vector<double> target;       // gal
 };
 
-Problem make_problem(double dt, const check::CriteriaOptions& criteria) {
+Problem make_problem(double dt, const spectra::CriteriaOptions& criteria) {
   Problem problem;
   problem.dt = dt;
-  problem.compared = check::select_points(dt, criteria.range);
-  const std::vector<double> grid = check::spectrum_frequencies();
+  problem.compared = spectra::select_points(dt, criteria.range);
+  const std::vector<double> grid = spectra::spectrum_frequencies();
   for (std::size_t i = problem.compared.in_range_first; i < problem.compared.compared_end; ++i) {
     problem.frequencies.push_back(grid[i]);
-    problem.target.push_back(check::damped_target(1.0 / grid[i], criteria.damping));
+    problem.target.push_back(spectra::damped_target(1.0 / grid[i], criteria.damping));
   }
   return problem;
 }
 
 double significant_duration_of(const std::vector<double>& acc, double dt) {
-  const check::SignificantDuration duration =
-      check::significant_duration(check::arias_history(acc, dt), 0.0, dt);
+  const spectra::SignificantDuration duration =
+      spectra::significant_duration(spectra::arias_history(acc, dt), 0.0, dt);
   return duration.defined ? duration.length() : 0.0;
 }
 
@@ -387,13 +387,13 @@ struct Quality {
 
 // `sa` at the compared points; `duration_ratio` D5-95 over the seed's.
 Quality assess(const Problem& problem, std::size_t sample_count, const std::vector<double>& sa,
-               const check::CriteriaOptions& criteria, double duration_ratio) {
-  std::vector<double> grid_sa(check::spectrum_frequencies().size(), 0.0);
+               const spectra::CriteriaOptions& criteria, double duration_ratio) {
+  std::vector<double> grid_sa(spectra::spectrum_frequencies().size(), 0.0);
   std::copy(sa.begin(), sa.end(),
             grid_sa.begin() + static_cast<std::ptrdiff_t>(problem.compared.in_range_first));
-  const check::Evaluation evaluation =
-      check::evaluate_spectrum(problem.dt, sample_count, grid_sa, criteria);
-  const check::SpectrumFit& fit = evaluation.fit;
+  const spectra::Evaluation evaluation =
+      spectra::evaluate_spectrum(problem.dt, sample_count, grid_sa, criteria);
+  const spectra::SpectrumFit& fit = evaluation.fit;
   Quality quality;
   quality.lowest = evaluation.points[fit.lowest].ratio;
   quality.lowest_frequency = evaluation.points[fit.lowest].frequency;
@@ -403,9 +403,9 @@ Quality assess(const Problem& problem, std::size_t sample_count, const std::vect
   quality.pass = evaluation.verdict.pass && drift <= kMaxDurationChange;
   quality.shortfall = std::max(0.0, kAimLowestRatio - quality.lowest) +
                       std::max(0.0, quality.highest - kAimHighestRatio) +
-                      std::max(0.0, check::kMinMeanRatio - fit.mean_ratio) +
+                      std::max(0.0, spectra::kMinMeanRatio - fit.mean_ratio) +
                       std::max(0.0, fit.ratio_cov - kAimRatioCov) +
-                      std::max(0.0, check::kMinSiRatio - fit.si_ratio) +
+                      std::max(0.0, spectra::kMinSiRatio - fit.si_ratio) +
                       std::max(0.0, drift - kAimDurationChange);
   quality.meets_aim = quality.pass && quality.shortfall == 0.0;
   return quality;
@@ -417,7 +417,7 @@ bool better(const Quality& a, const Quality& b) {
 }
 
 double peak_of(const std::vector<double>& acc) {
-  return std::fabs(check::find_peak(acc, 0.0, 0.0).value);
+  return std::fabs(spectra::find_peak(acc, 0.0, 0.0).value);
 }
 
 // The peak correction's factor: the peak that would put Sa at the highest
@@ -459,7 +459,7 @@ struct Pass {
   Quality best_quality;
 };
 
-Pass run_pass(const check::Record& seed, const Settings& settings, const Problem& problem,
+Pass run_pass(const spectra::Record& seed, const Settings& settings, const Problem& problem,
               const PullShape& shape) {
   const double dt = seed.dt;
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
@@ -503,7 +503,7 @@ Pass run_pass(const check::Record& seed, const Settings& settings, const Problem
 
 }  // namespace
 
-MatchResult match_record(const check::Record& seed, const Settings& settings) {
+MatchResult match_record(const spectra::Record& seed, const Settings& settings) {
   assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);
   assert(settings.max_iterations >= 1);
   const Problem problem = make_problem(seed.dt, settings.criteria);
@@ -538,7 +538,7 @@ double as_written(double value) {
   textio::fmt::edit_e(field, value, 12, 4);
   double read = 0.0;
   double resolution = 0.0;
-  const bool ok = check::parse_number(std::string_view(field, sizeof field), read, resolution);
+  const bool ok = spectra::parse_number(std::string_view(field, sizeof field), read, resolution);
   assert(ok);
   (void)ok;
   return read;

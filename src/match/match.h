@@ -66,7 +66,7 @@ struct IterationSummary {
 // What the matching reads besides the seed: the check's damping and range,
 // and the most correction steps of one pass.
 struct Settings {
-  check::CriteriaOptions criteria;
+  spectra::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1
 };
 
@@ -82,7 +82,7 @@ struct MatchResult {
 // Matches `seed` (at least kMinSamples samples) to the target at the compared points
 // of settings.criteria. Deterministic: the same seed and settings give the
 // same values on every run.
-MatchResult match_record(const check::Record& seed, const Settings& settings);
+MatchResult match_record(const spectra::Record& seed, const Settings& settings);
 
 // The value a record file holds for `value` written as E12.4, read back as
 // the record reader reads it.

@@ -21,7 +21,7 @@ struct Case {
   Ratio ratio;          // Sa / (target for 5 % damping) at grid index k
   double dt = 0.01;
   std::size_t samples = 4001;  // 40 s at 0.01 s
-  check::CriteriaOptions options;
+  spectra::CriteriaOptions options;
   std::vector<std::string> failed;
   std::size_t compared = 271;
 };
@@ -35,8 +35,8 @@ Ratio run_of(std::size_t first, std::size_t last, double inside, double outside)
   return [=](std::size_t k) { return k >= first && k <= last ? inside : outside; };
 }
 
-check::CriteriaOptions with(double damping, double low = 0.1, double high = 50.0) {
-  check::CriteriaOptions options;
+spectra::CriteriaOptions with(double damping, double low = 0.1, double high = 50.0) {
+  spectra::CriteriaOptions options;
   options.damping = damping;
   options.range = {low, high};
   return options;
@@ -79,14 +79,14 @@ std::vector<Case> cases() {
 }
 
 TEST(Criteria, EachCriterionOnKnownSpectra) {
-  const std::vector<double> grid = check::spectrum_frequencies();
+  const std::vector<double> grid = spectra::spectrum_frequencies();
   for (const Case& row : cases()) {
     std::vector<double> sa(grid.size());
     for (std::size_t k = 0; k < grid.size(); ++k) {
       sa[k] = row.ratio(k) * synthesis::target_sa(1.0 / grid[k]);
     }
-    const check::Evaluation evaluation =
-        check::evaluate_spectrum(row.dt, row.samples, sa, row.options);
+    const spectra::Evaluation evaluation =
+        spectra::evaluate_spectrum(row.dt, row.samples, sa, row.options);
     EXPECT_EQ(evaluation.verdict.failed, row.failed) << row.reason;
     EXPECT_EQ(evaluation.verdict.pass, row.failed.empty()) << row.reason;
     EXPECT_EQ(evaluation.fit.count, row.compared) << row.reason;
@@ -97,13 +97,13 @@ TEST(Criteria, EachCriterionOnKnownSpectra) {
 // Figures and lines of the case: the longest run and its
 // frequencies, the SI ratio's line, and the verdict naming what failed.
 TEST(Criteria, LinesNameTheRunTheSiRatioAndTheFailures) {
-  const std::vector<double> grid = check::spectrum_frequencies();
+  const std::vector<double> grid = spectra::spectrum_frequencies();
   std::vector<double> sa(grid.size());
   for (std::size_t k = 0; k < grid.size(); ++k) {
     sa[k] = (k >= 100 && k <= 162 ? 0.97 : 1.03) * synthesis::target_sa(1.0 / grid[k]);
   }
   std::ostringstream lines;
-  check::write_verdict(lines, check::evaluate_spectrum(0.01, 4001, sa, {}).verdict);
+  spectra::write_verdict(lines, spectra::evaluate_spectrum(0.01, 4001, sa, {}).verdict);
   const std::string text = lines.str();
   EXPECT_NE(text.find("\nwindow         63 points     FAIL  longest run below the target "
                       "1-4.169 Hz; at most 9\n"),
@@ -114,7 +114,7 @@ TEST(Criteria, LinesNameTheRunTheSiRatioAndTheFailures) {
   // A mean of 0.9999 reads 1.000 yet fails; the line says why.
   for (std::size_t k = 0; k < grid.size(); ++k) sa[k] = 0.9999 * synthesis::target_sa(1.0 / grid[k]);
   std::ostringstream near;
-  check::write_verdict(near, check::evaluate_spectrum(0.01, 4001, sa, {}).verdict);
+  spectra::write_verdict(near, spectra::evaluate_spectrum(0.01, 4001, sa, {}).verdict);
   EXPECT_NE(near.str().find("\nmean ratio     1.000         FAIL  at least 1.00; over the 271 "
                             "compared points (0.999900 unrounded)\n"),
             std::string::npos)
@@ -123,10 +123,10 @@ TEST(Criteria, LinesNameTheRunTheSiRatioAndTheFailures) {
 
 // 1.5 / (1 + 10 h) by hand: 1.5 / 1.5, 1.5 / 1.2, 1.5 / 2.
 TEST(Criteria, DampingFactor) {
-  EXPECT_EQ(check::damping_factor(0.05), 1.0);
-  EXPECT_DOUBLE_EQ(check::damping_factor(0.02), 1.25);
-  EXPECT_DOUBLE_EQ(check::damping_factor(0.10), 0.75);
-  EXPECT_DOUBLE_EQ(check::damped_target(1.0, 0.02), 640.0);
+  EXPECT_EQ(spectra::damping_factor(0.05), 1.0);
+  EXPECT_DOUBLE_EQ(spectra::damping_factor(0.02), 1.25);
+  EXPECT_DOUBLE_EQ(spectra::damping_factor(0.10), 0.75);
+  EXPECT_DOUBLE_EQ(spectra::damped_target(1.0, 0.02), 640.0);
 }
 
 // The target's SI against its closed form: the integral of T / (2 pi)
@@ -134,7 +134,7 @@ TEST(Criteria, DampingFactor) {
 // 1 / 0.4074 Hz. The trapezoidal rule on a grid 2.3 % apart is within
 // about 1e-4 of it (the corners at 0.16 s and 0.64 s add the most).
 TEST(Criteria, TargetSiAgainstClosedForm) {
-  const std::vector<double> grid = check::spectrum_frequencies();
+  const std::vector<double> grid = spectra::spectrum_frequencies();
   const long double low = 0.1L;
   const long double high = 1.0L / grid[61];
   const long double pi = 3.14159265358979323846264338327950288L;
@@ -144,19 +144,19 @@ TEST(Criteria, TargetSiAgainstClosedForm) {
                             (2 * pi);
   std::vector<double> sa(grid.size());
   for (std::size_t k = 0; k < grid.size(); ++k) sa[k] = 0.5 * synthesis::target_sa(1.0 / grid[k]);
-  const check::Evaluation evaluation = check::evaluate_spectrum(0.01, 4001, sa, {});
+  const spectra::Evaluation evaluation = spectra::evaluate_spectrum(0.01, 4001, sa, {});
   EXPECT_NEAR(evaluation.fit.si_target, static_cast<double>(exact), 2e-4 * exact);
   EXPECT_EQ(evaluation.fit.si_count, 140u);  // k = 61 ... 200
   EXPECT_DOUBLE_EQ(evaluation.fit.si_ratio, 0.5);
 }
 
 TEST(Criteria, RangeOption) {
-  const check::FrequencyRange range = check::parse_frequency_range("1:10");
+  const spectra::FrequencyRange range = spectra::parse_frequency_range("1:10");
   EXPECT_EQ(range.low, 1.0);
   EXPECT_EQ(range.high, 10.0);
   for (const char* bad : {"", "1", "1:", ":10", "10:1", "1:1", "0.05:10", "1:60", "a:b",
                           "1:10:20", "0x1:10", "1.001:1.002"}) {
-    EXPECT_THROW(check::parse_frequency_range(bad), std::invalid_argument) << bad;
+    EXPECT_THROW(spectra::parse_frequency_range(bad), std::invalid_argument) << bad;
   }
 }
 

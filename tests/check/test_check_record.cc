@@ -10,16 +10,16 @@
 
 namespace {
 
-check::Record parse(const std::string& text) {
+spectra::Record parse(const std::string& text) {
   std::istringstream in(text);
-  return check::parse_record(in, "rec.csv");
+  return spectra::parse_record(in, "rec.csv");
 }
 
 // The error message for `text`, or "" when it parses.
 std::string error_of(const std::string& text) {
   try {
     parse(text);
-  } catch (const check::InputError& error) {
+  } catch (const spectra::InputError& error) {
     return error.what();
   }
   return "";
@@ -55,7 +55,7 @@ std::string trimmed_times(int skip) {
 }
 
 TEST(RecordLayout, ReadsTheLayoutSeedaccWrites) {
-  const check::Record record = parse(
+  const spectra::Record record = parse(
       " time(sec),seed-Acc(gal)\n"
       "    0.00,  0.0000E+00\n"
       "    0.01, -0.7407E-04\n"
@@ -71,7 +71,7 @@ TEST(RecordLayout, ReadsTheLayoutSeedaccWrites) {
 }
 
 TEST(RecordLayout, AcceptsNoHeaderCarriageReturnsAndBlankLines) {
-  const check::Record record = parse("\r\n1.5,2\r\n  \r\n1.75 , -3e0\r\n\n");
+  const spectra::Record record = parse("\r\n1.5,2\r\n  \r\n1.75 , -3e0\r\n\n");
   EXPECT_FALSE(record.has_header);
   ASSERT_EQ(record.acc.size(), 2u);
   EXPECT_EQ(record.start_time, 1.5);
@@ -82,10 +82,10 @@ TEST(RecordLayout, AcceptsNoHeaderCarriageReturnsAndBlankLines) {
 // A byte-order mark is not a header: no sample is lost, and a real header
 // after it is still one.
 TEST(RecordLayout, ByteOrderMarkIsSkipped) {
-  const check::Record bare = parse("\xEF\xBB\xBF" "0.00,1\n0.01,2\n0.02,3\n");
+  const spectra::Record bare = parse("\xEF\xBB\xBF" "0.00,1\n0.01,2\n0.02,3\n");
   EXPECT_FALSE(bare.has_header);
   EXPECT_EQ(bare.acc.size(), 3u);
-  const check::Record headed = parse("\xEF\xBB\xBF" "t,a\n0.00,1\n0.01,2\n");
+  const spectra::Record headed = parse("\xEF\xBB\xBF" "t,a\n0.00,1\n0.01,2\n");
   EXPECT_TRUE(headed.has_header);
   EXPECT_EQ(headed.acc.size(), 2u);
   EXPECT_EQ(parse(trimmed_times(-1)).acc.size(), 1501u);
@@ -100,21 +100,21 @@ TEST(RecordLayout, OtherStepsAndPrecisions) {
 TEST(RecordNumbers, ExponentFormsAndResolution) {
   double value = 0.0;
   double unit = 0.0;
-  ASSERT_TRUE(check::parse_number(" 0.1000+101", value, unit));  // E12.4, |k| >= 100
+  ASSERT_TRUE(spectra::parse_number(" 0.1000+101", value, unit));  // E12.4, |k| >= 100
   EXPECT_EQ(value, 1e100);
-  ASSERT_TRUE(check::parse_number("-0.5000-120", value, unit));
+  ASSERT_TRUE(spectra::parse_number("-0.5000-120", value, unit));
   EXPECT_EQ(value, -0.5e-120);
-  ASSERT_TRUE(check::parse_number("1.5D+02", value, unit));
+  ASSERT_TRUE(spectra::parse_number("1.5D+02", value, unit));
   EXPECT_EQ(value, 150.0);
-  ASSERT_TRUE(check::parse_number("  163.83 ", value, unit));
+  ASSERT_TRUE(spectra::parse_number("  163.83 ", value, unit));
   EXPECT_DOUBLE_EQ(unit, 0.01);
-  ASSERT_TRUE(check::parse_number("-0.7407E-04", value, unit));
+  ASSERT_TRUE(spectra::parse_number("-0.7407E-04", value, unit));
   EXPECT_DOUBLE_EQ(unit, 1e-8);
-  ASSERT_TRUE(check::parse_number("+.5", value, unit));
+  ASSERT_TRUE(spectra::parse_number("+.5", value, unit));
   EXPECT_EQ(value, 0.5);
   for (const char* bad : {"", " ", ".", "1e", "1.0.0", "********", "inf", "nan",
                           "0x10", "1e999", "1,0", "1 2", "--1"}) {
-    EXPECT_FALSE(check::parse_number(bad, value, unit)) << bad;
+    EXPECT_FALSE(spectra::parse_number(bad, value, unit)) << bad;
   }
 }
 
@@ -164,12 +164,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RecordFiles, MissingFileAndDirectory) {
   try {
-    check::read_record_file("/nonexistent/rec.csv");
+    spectra::read_record_file("/nonexistent/rec.csv");
     ADD_FAILURE() << "no error";
-  } catch (const check::InputError& error) {
+  } catch (const spectra::InputError& error) {
     EXPECT_STREQ(error.what(), "/nonexistent/rec.csv: cannot open (No such file or directory)");
   }
-  EXPECT_THROW(check::read_record_file("/"), check::InputError);
+  EXPECT_THROW(spectra::read_record_file("/"), spectra::InputError);
 }
 
 }  // namespace

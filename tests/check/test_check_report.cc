@@ -22,10 +22,10 @@ namespace {
 
 // Points on the check's grid whose ratio to the target is `ratio(i)`.
 template <typename Ratio>
-std::vector<check::SpectrumPoint> points_with(Ratio ratio) {
-  const std::vector<double> grid = check::spectrum_frequencies();
+std::vector<spectra::SpectrumPoint> points_with(Ratio ratio) {
+  const std::vector<double> grid = spectra::spectrum_frequencies();
   std::vector<double> sa(grid.size(), 1.0);
-  std::vector<check::SpectrumPoint> points = check::compare_with_target(grid, sa);
+  std::vector<spectra::SpectrumPoint> points = spectra::compare_with_target(grid, sa);
   for (std::size_t i = 0; i < points.size(); ++i) {
     points[i].ratio = ratio(i);
     points[i].sa = points[i].ratio * points[i].target;
@@ -34,8 +34,8 @@ std::vector<check::SpectrumPoint> points_with(Ratio ratio) {
 }
 
 TEST(Comparison, TargetAndRatioAtGridPoints) {
-  const std::vector<check::SpectrumPoint> points =
-      check::compare_with_target({1.0, 10.0, 50.0}, {256.0, 620.0, 760.0});
+  const std::vector<spectra::SpectrumPoint> points =
+      spectra::compare_with_target({1.0, 10.0, 50.0}, {256.0, 620.0, 760.0});
   EXPECT_EQ(points[0].period, 1.0);
   EXPECT_EQ(points[0].target, 512.0);
   EXPECT_EQ(points[0].ratio, 0.5);
@@ -45,7 +45,7 @@ TEST(Comparison, TargetAndRatioAtGridPoints) {
 }
 
 // Every point of the grid compared, as for a record at 0.01 s.
-const check::ComparedPoints kAll = check::select_points(0.01, {});
+const spectra::ComparedPoints kAll = spectra::select_points(0.01, {});
 
 TEST(Comparison, RunsOutsideTheBandAndTheirWorstPoints) {
   const check::Comparison result = check::compare(points_with([](std::size_t i) {
@@ -78,8 +78,8 @@ TEST(Comparison, MeanOverTenthToFourSeconds) {
 // A record of two sines, long enough to load every oscillator.
 // Scaled by `scale`, sampled at `dt`, checked with `options`.
 check::CheckResult sample_result(const std::string& source, double scale = 1.0,
-                                 double dt = 0.01, check::CriteriaOptions options = {}) {
-  check::Record record;
+                                 double dt = 0.01, spectra::CriteriaOptions options = {}) {
+  spectra::Record record;
   record.source = source;
   record.has_header = true;
   record.dt = dt;
@@ -95,7 +95,7 @@ check::CheckResult sample_result(const std::string& source, double scale = 1.0,
 // Warnings and the damped target, each where it must appear and nowhere
 // else.
 TEST(Report, WarningsAndDampedTarget) {
-  check::CriteriaOptions damped;
+  spectra::CriteriaOptions damped;
   damped.damping = 0.02;
   const struct {
     const char* reason;
@@ -164,7 +164,7 @@ TEST(Table, HeaderAndOneLinePerFrequency) {
     fields >> values[0] >> comma[0] >> values[1] >> comma[1] >> values[2] >> comma[2] >>
         values[3] >> comma[3] >> values[4];
     ASSERT_TRUE(fields && fields.peek() == EOF) << line;
-    const check::SpectrumPoint& point = result.evaluation.points[rows];
+    const spectra::SpectrumPoint& point = result.evaluation.points[rows];
     EXPECT_NEAR(values[0], point.frequency, 1e-6 * point.frequency);
     EXPECT_NEAR(values[4], point.ratio, 1e-6 * point.ratio);
     ++rows;

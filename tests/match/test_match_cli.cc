@@ -112,7 +112,7 @@ TEST_F(MatchCli, StopWithoutMatchStillWritesBestRecord) {
   const Outcome run = run_match({"--max-iterations", "1", seed_, out});
   EXPECT_EQ(run.status, match::kExitNotMatched) << run.out << run.err;
   EXPECT_NE(run.out.find("\nverdict: FAIL ("), std::string::npos) << run.out;
-  const check::Record written = check::read_record_file(out);
+  const spectra::Record written = spectra::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 2500u);
   EXPECT_NE(read_file(out).find(" time(sec),matched-Acc(gal)\n    0.00,"), std::string::npos);
 }
@@ -123,7 +123,7 @@ TEST_F(MatchCli, FinerStepKeepsItsDecimals) {
   testsupport::write_file(seed_, wave_record(25.0, 0.005, 3));
   const std::string out = dir_.file("out.csv");
   run_match({seed_, out, "--max-iterations=1"});
-  const check::Record written = check::read_record_file(out);
+  const spectra::Record written = spectra::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 5000u);
   EXPECT_DOUBLE_EQ(written.dt, 0.005);
   EXPECT_NE(read_file(out).find("\n  24.995,"), std::string::npos);

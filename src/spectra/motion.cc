@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace check {
+namespace spectra {
 namespace {
 
 const double kPi = std::acos(-1.0);
@@ -115,4 +115,4 @@ MotionSummary summarize_motion(const Record& record) {
   return summary;
 }
 
-}  // namespace check
+}  // namespace spectra

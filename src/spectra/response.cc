@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace check {
+namespace spectra {
 namespace {
 
 using Real = long double;
@@ -123,4 +123,4 @@ std::vector<double> pseudo_acceleration_spectrum(
   return spectrum;
 }
 
-}  // namespace check
+}  // namespace spectra

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-namespace check {
+namespace spectra {
 
 // A file that cannot be read as a record. The message is one line that
 // begins with the file name and, where there is one, the line number:
@@ -83,4 +83,4 @@ Record read_record_file(const std::string& path);
 // true; otherwise returns false and leaves both unchanged.
 bool parse_number(std::string_view text, double& value, double& resolution);
 
-}  // namespace check
+}  // namespace spectra

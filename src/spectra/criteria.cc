@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "report.h"
+#include "text.h"
 #include "synthesis/target_sa.h"
 
-namespace check {
+namespace spectra {
 namespace {
 
 const double kTwoPi = 2.0 * std::acos(-1.0);
@@ -265,4 +265,4 @@ void write_verdict(std::ostream& out, const Verdict& verdict) {
   out << ")\n";
 }
 
-}  // namespace check
+}  // namespace spectra

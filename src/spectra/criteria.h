@@ -26,7 +26,7 @@
 
 #include "response.h"
 
-namespace check {
+namespace spectra {
 
 // The grid of the spectrum (see spectrum_frequencies()).
 constexpr double kGridLow = 0.1;   // Hz
@@ -185,4 +185,4 @@ Evaluation evaluate_spectrum(double dt, std::size_t sample_count,
 // then "verdict: PASS" or "verdict: FAIL (<failed names, comma-separated>)".
 void write_verdict(std::ostream& out, const Verdict& verdict);
 
-}  // namespace check
+}  // namespace spectra

@@ -20,7 +20,7 @@
 
 #include <vector>
 
-namespace check {
+namespace spectra {
 
 constexpr double kDefaultDamping = 0.05;
 
@@ -76,4 +76,4 @@ std::vector<double> pseudo_acceleration_spectrum(
     const std::vector<double>& acc, double dt, double zeta,
     const std::vector<double>& frequencies);
 
-}  // namespace check
+}  // namespace spectra

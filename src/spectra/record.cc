@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace check {
+namespace spectra {
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -237,4 +237,4 @@ Record read_record_file(const std::string& path) {
   return parse_record(in, path);
 }
 
-}  // namespace check
+}  // namespace spectra

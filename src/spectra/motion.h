@@ -6,7 +6,7 @@
 
 #include "record.h"
 
-namespace check {
+namespace spectra {
 
 constexpr double kGravity = 980.665;  // standard gravity, cm/s²
 
@@ -78,4 +78,4 @@ SignificantDuration significant_duration(const std::vector<double>& history,
 // correction, the Arias intensity, D5-95 and D5-75 of `record`.
 MotionSummary summarize_motion(const Record& record);
 
-}  // namespace check
+}  // namespace spectra

@@ -29,6 +29,7 @@ double parse_double(const std::string& name, const std::string& text) {
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (check::set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_double(name, value);
     if (!(options.criteria.damping > 0.0 && options.criteria.damping < 1.0)) {
@@ -109,11 +110,14 @@ spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSum
 
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
-         "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
-         "  OUT.csv             the matched record, written in the same layout\n"
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
+         "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
+         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n"
          "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
          "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
          "  --max-iterations N  at most N correction steps a pass, 1 to 1000 (default 40)\n"
+         "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
          "  --help              show this text\n"
          "exit status: 0 matched, 3 every criterion not met (best record written),\n"
          "             1 seed unreadable or output not written, 2 usage error\n";
@@ -121,8 +125,10 @@ std::string usage_text() {
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  const check::CommandLine line =
-      check::split_command_line(args, {"--damping", "--range", "--max-iterations"});
+  std::vector<std::string> names{"--damping", "--range", "--max-iterations"};
+  names.insert(names.end(), check::reading_option_names().begin(),
+               check::reading_option_names().end());
+  const check::CommandLine line = check::split_command_line(args, names);
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -182,7 +188,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitMatched;
   }
   try {
-    const spectra::Record seed = spectra::read_record_file(options.input);
+    const spectra::Record seed = check::read_input(options.input, options.reading);
     if (seed.acc.size() < kMinSamples) {
       err << "seedacc-match: " << options.input << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
@@ -205,7 +211,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
         seed_motion.duration.length());
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
-        << iteration_lines(result) << "\nmatched record, as written:\n"
+        << spectra::describe_reading(seed) << iteration_lines(result) << "\nmatched record, as written:\n"
         << peak_lines(motion) << "\n";
     spectra::write_verdict(out, verdict);
     out.flush();

@@ -1,7 +1,8 @@
 // cli.h: the command line of seedacc-match.
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
-//                 [--max-iterations N]
+//                 [--max-iterations N] [--format NAME] [--units U] [--dt DT]
+//                 [--component C]
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
@@ -33,6 +34,7 @@ struct Options {
   std::string input;
   std::string output;
   spectra::CriteriaOptions criteria;  // damping and frequency range
+  spectra::ReadOptions reading;       // --format, --units, --dt, --component
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };

@@ -9,8 +9,9 @@
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
+#include "record_file.h"
 #include "report.h"
-#include "textio/fmt.h"
+#include "response.h"
 
 namespace match {
 namespace {
@@ -113,10 +114,13 @@ std::string usage_text() {
          "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
-         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n"
-         "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
-         "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
-         "  --max-iterations N  at most N correction steps a pass, 1 to 1000 (default 40)\n"
+         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
+         format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
+                spectra::kDefaultDamping) +
+         format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
+                spectra::kGridLow, spectra::kGridHigh) +
+         format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
+                kMostIterations, kDefaultMaxIterations) +
          "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
          "  --help              show this text\n"
          "exit status: 0 matched, 3 every criterion not met (best record written),\n"
@@ -144,35 +148,6 @@ Options parse_arguments(const std::vector<std::string>& args) {
     throw UsageError("OUT.csv names the seed itself");
   }
   return options;
-}
-
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc) {
-  assert(!acc.empty());
-  // The seed's own decimals, at least the two of F8.2; the width holds the
-  // last time, its sign and point, and is at least 8.
-  int decimals = 2;
-  if (layout.time_resolution > 0.0 && layout.time_resolution < 0.01) {
-    decimals = static_cast<int>(std::lround(-std::log10(layout.time_resolution)));
-    decimals = std::min(decimals, 9);
-  }
-  const double last_time = std::max(std::fabs(layout.start_time),
-                                    std::fabs(layout.time_at(acc.size() - 1)));
-  int digits = 1;
-  for (double limit = 10.0; last_time >= limit && digits < 30; limit *= 10.0) ++digits;
-  const int width = std::max(8, digits + decimals + 2);
-  assert(width + 14 <= textio::fmt::kMaxWidth);
-
-  std::string text = " time(sec),matched-Acc(gal)\n";
-  text.reserve(text.size() + acc.size() * static_cast<std::size_t>(width + 14));
-  char line[textio::fmt::kMaxWidth + 1];  // time, comma, E12.4, line feed
-  for (std::size_t i = 0; i < acc.size(); ++i) {
-    char* end = textio::fmt::edit_f(line, layout.time_at(i), width, decimals);
-    *end++ = ',';
-    end = textio::fmt::edit_e(end, acc[i], 12, 4);
-    *end++ = '\n';
-    text.append(line, end);
-  }
-  return text;
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

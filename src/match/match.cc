@@ -41,6 +41,9 @@ constexpr double kEnvelopeFloor = 0.02;
 // intensity, is left to spread while the pull holds the rest.
 constexpr double kSecondWindowShare = 0.25;
 constexpr double kSecondPullSplit = 0.3;
+// How far the goal of the amplitude correction may be steered from the
+// aim's goal to bring the mean ratio where the aim wants it (a share).
+constexpr double kGoalSteer = 0.04;
 // Half-width of the local peak correction, s.
 constexpr double kPeakHalfWidth = 0.05;
 // Points at or above this frequency, Hz, respond to the peak acceleration
@@ -380,6 +383,7 @@ struct Quality {
   double lowest_frequency = 0.0;
   double highest = 0.0;
   double highest_frequency = 0.0;
+  double mean = 0.0;
   bool pass = false;       // every criterion holds
   bool meets_aim = false;  // and with the margins aimed at
   double shortfall = 0.0;  // sum of the distances from the aim
@@ -387,7 +391,8 @@ struct Quality {
 
 // `sa` at the compared points; `duration_ratio` D5-95 over the seed's.
 Quality assess(const Problem& problem, std::size_t sample_count, const std::vector<double>& sa,
-               const spectra::CriteriaOptions& criteria, double duration_ratio) {
+               const spectra::CriteriaOptions& criteria, const Aim& aim,
+               double duration_ratio) {
   std::vector<double> grid_sa(spectra::spectrum_frequencies().size(), 0.0);
   std::copy(sa.begin(), sa.end(),
             grid_sa.begin() + static_cast<std::ptrdiff_t>(problem.compared.in_range_first));
@@ -399,16 +404,29 @@ Quality assess(const Problem& problem, std::size_t sample_count, const std::vect
   quality.lowest_frequency = evaluation.points[fit.lowest].frequency;
   quality.highest = evaluation.points[fit.highest].ratio;
   quality.highest_frequency = evaluation.points[fit.highest].frequency;
+  quality.mean = fit.mean_ratio;
   const double drift = std::fabs(duration_ratio - 1.0);
-  quality.pass = evaluation.verdict.pass && drift <= kMaxDurationChange;
-  quality.shortfall = std::max(0.0, kAimLowestRatio - quality.lowest) +
-                      std::max(0.0, quality.highest - kAimHighestRatio) +
-                      std::max(0.0, spectra::kMinMeanRatio - fit.mean_ratio) +
+  quality.pass = evaluation.pass() && drift <= kMaxDurationChange;
+  quality.shortfall = std::max(0.0, aim.lowest_ratio - quality.lowest) +
+                      std::max(0.0, quality.highest - aim.highest_ratio) +
+                      std::max(0.0, aim.lowest_mean - fit.mean_ratio) +
+                      std::max(0.0, fit.mean_ratio - aim.highest_mean) +
                       std::max(0.0, fit.ratio_cov - kAimRatioCov) +
                       std::max(0.0, spectra::kMinSiRatio - fit.si_ratio) +
                       std::max(0.0, drift - kAimDurationChange);
   quality.meets_aim = quality.pass && quality.shortfall == 0.0;
   return quality;
+}
+
+// The goal of the next amplitude correction: `goal` moved so that the mean
+// ratio, `mean` after a correction toward `goal`, comes to the middle of the
+// aim's range of the mean; within kGoalSteer of the aim's goal either way.
+// Unchanged when the aim leaves the mean free.
+double steer_goal(double goal, const Aim& aim, double mean) {
+  if (!std::isfinite(aim.highest_mean) || !(mean > 0.0)) return goal;
+  const double middle = 0.5 * (aim.lowest_mean + aim.highest_mean);
+  return std::clamp(goal * middle / mean, aim.goal * (1.0 - kGoalSteer),
+                    aim.goal * (1.0 + kGoalSteer));
 }
 
 bool better(const Quality& a, const Quality& b) {
@@ -424,7 +442,7 @@ double peak_of(const std::vector<double>& acc) {
 // compared point at its goal, if Sa there keeps its ratio to the peak of
 // the previous iterate, over the peak now. 1 when no compared point
 // responds to the peak alone.
-double peak_factor(const std::vector<double>& sa, const Problem& problem,
+double peak_factor(const std::vector<double>& sa, const Problem& problem, double goal,
                    double previous_peak, const std::vector<double>& acc) {
   const std::size_t top = problem.frequencies.size() - 1;
   if (problem.frequencies[top] < kRigidFrequency || !(previous_peak > 0.0) ||
@@ -433,7 +451,7 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem,
   }
   const double peak = peak_of(acc);
   if (!(peak > 0.0)) return 1.0;
-  const double wanted = kGoal * problem.target[top] * previous_peak / sa[top];
+  const double wanted = goal * problem.target[top] * previous_peak / sa[top];
   return std::clamp(wanted / peak, 1.0 / kLargestPeakStep, kLargestPeakStep);
 }
 
@@ -465,14 +483,16 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
   const std::vector<double> seed_envelope = running_rms(seed.acc, half);
   const double seed_duration = significant_duration_of(seed.acc, dt);
+  const Aim aim = aim_for(spectra::chosen_sets(settings.criteria));
   Pass pass;
+  double goal = aim.goal;
   std::vector<double> current = seed.acc;
   std::vector<double> low;
   for (int iteration = 0;; ++iteration) {
     const std::vector<double> sa =
         spectrum_of(current, dt, settings.criteria.damping, problem.frequencies);
     const double duration = significant_duration_of(current, dt);
-    const Quality quality = assess(problem, current.size(), sa, settings.criteria,
+    const Quality quality = assess(problem, current.size(), sa, settings.criteria, aim,
                                    seed_duration > 0.0 ? duration / seed_duration : 0.0);
     pass.iterations.push_back({quality.lowest, quality.lowest_frequency, quality.highest,
                                quality.highest_frequency, quality.meets_aim});
@@ -485,16 +505,17 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
                          pass.iterations.size() - 1 - pass.best >= kPatience;
     if (quality.meets_aim || stalled || iteration == settings.max_iterations) break;
 
+    if (iteration > 0) goal = steer_goal(goal, aim, quality.mean);
     std::vector<double> log_ratio(sa.size(), 0.0);
     for (std::size_t k = 0; k < sa.size(); ++k) {
-      if (sa[k] > 0.0) log_ratio[k] = std::log(kGoal * problem.target[k] / sa[k]);
+      if (sa[k] > 0.0) log_ratio[k] = std::log(goal * problem.target[k] / sa[k]);
     }
     const double previous_peak = peak_of(current);
     correct_amplitudes(current, dt, problem.frequencies, log_ratio, shape.split, low);
     pull_toward_envelope(current, seed_envelope, half,
                          pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0),
                          low);
-    correct_peak(current, dt, peak_factor(sa, problem, previous_peak, current));
+    correct_peak(current, dt, peak_factor(sa, problem, goal, previous_peak, current));
     remove_displacement_trend(current, dt);
     fix_end(current, dt);
   }
@@ -502,6 +523,13 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
 }
 
 }  // namespace
+
+Aim aim_for(const std::vector<spectra::CriteriaSet>& sets) {
+  assert(!sets.empty());
+  if (sets.size() > 1) return {1.02, 1.0, 1.04, 1.0, 1.0 + spectra::kMaxMeanError};
+  if (sets.front() == spectra::CriteriaSet::us) return {1.05, 0.95, 1.25, 0.0, HUGE_VAL};
+  return {1.005, spectra::kBandLow, 1.25, 1.0, 1.01};
+}
 
 MatchResult match_record(const spectra::Record& seed, const Settings& settings) {
   assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);

@@ -34,8 +34,6 @@
 
 namespace match {
 
-// The goal of the amplitude correction, relative to the target.
-constexpr double kGoal = 1.05;
 constexpr int kDefaultMaxIterations = 40;
 // The fewest samples the baseline step can work on: the displacement fit
 // has five terms and the end fix a tail of a quarter of the record.
@@ -47,12 +45,24 @@ constexpr double kMaxDurationChange = 0.30;
 constexpr double kMaxResidualVelocity = 1.0;
 constexpr double kMaxResidualDisplacement = 5.0;
 
-// Margins aimed at, inside the criteria: an iterate that meets them ends
-// the matching.
-constexpr double kAimLowestRatio = 0.95;
-constexpr double kAimHighestRatio = 1.25;
+// What the matching aims at, inside the criteria of the chosen sets: the
+// level of the amplitude correction relative to the target, and the
+// margins that end the matching once an iterate meets them.
+struct Aim {
+  double goal = 1.0;
+  double lowest_ratio = 0.0;   // every ratio at least
+  double highest_ratio = 0.0;  // every ratio at most
+  double lowest_mean = 0.0;    // the mean ratio within these
+  double highest_mean = 0.0;
+};
 constexpr double kAimDurationChange = 0.10;
 constexpr double kAimRatioCov = 0.045;
+
+// The aim for `sets` (not empty): us, every ratio from 0.95 to 1.25 about
+// a goal of 1.05, the mean wherever that leaves it; jp, the mean 1.00 to
+// 1.01 with every ratio at least 0.90; both, every ratio from 1.00 to
+// 1.04 and the mean at most 1.02, which meets both sets at once.
+Aim aim_for(const std::vector<spectra::CriteriaSet>& sets);
 
 // The worst low and high ratios of one iterate, over the compared points.
 struct IterationSummary {

@@ -12,6 +12,7 @@
 #include "record.h"
 #include "report.h"
 #include "svg.h"
+#include "text.h"
 
 namespace check {
 namespace {
@@ -86,9 +87,11 @@ std::string usage_text() {
          "  FILE           record of time (s) and acceleration (gal), one\n"
          "                 \"time,acceleration\" per line, as seedacc writes it;\n"
          "                 several files give a report each, then a summary table\n"
-         "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default 0.05);\n"
-         "                 the target is scaled by 1.5 / (1 + 10 H)\n"
-         "  --range F1:F2  judge only the frequencies F1 to F2 Hz (within 0.1:50)\n"
+         "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
+         spectra::format("%g", spectra::kDefaultDamping) + ");\n"
+         "                 the target is scaled by 1.5 / (1 + 10 H)\n" +
+         spectra::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
+                         spectra::kGridLow, spectra::kGridHigh) +
          "  --criteria S   the sets of criteria that judge: us (US nuclear review\n"
          "                 practice), jp (Japanese practice) or both (default: the\n"
          "                 target's, jp for the Japanese spectra)\n"

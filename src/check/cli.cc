@@ -42,6 +42,12 @@ void set_option(Options& options, const std::string& name, const std::string& va
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
+  } else if (name == "--criteria") {
+    try {
+      options.criteria.sets = spectra::parse_criteria_choice(value);
+    } catch (const std::invalid_argument& error) {
+      throw UsageError(error.what());
+    }
   } else if (name == "--csv") {
     options.csv_path = value;
   } else {
@@ -134,8 +140,8 @@ bool same_file(const std::string& first, const std::string& second) {
 
 std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
-         "                     [--csv OUT] [--svg OUT] [--format NAME] [--units U]\n"
-         "                     [--dt DT] [--component C]\n"
+         "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT]\n"
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
          "  FILE           record: time (s) and acceleration in columns, as seedacc\n"
          "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"
          "                 give a report each, then a summary table\n"
@@ -144,6 +150,9 @@ std::string usage_text() {
          "                 the target is scaled by 1.5 / (1 + 10 H)\n" +
          spectra::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
                          spectra::kGridLow, spectra::kGridHigh) +
+         "  --criteria S   the sets of criteria that judge: us (US nuclear review\n"
+         "                 practice), jp (Japanese practice) or both (default: the\n"
+         "                 target's, jp for the Japanese spectra)\n"
          "  --csv OUT      write the spectrum table (frequency, period, Sa, target, ratio)\n"
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
          "                 OUT may be a folder (one that exists, or ending in /), and\n"
@@ -196,7 +205,7 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> names{"--damping", "--range", "--csv", "--svg"};
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--csv", "--svg"};
   names.insert(names.end(), reading_option_names().begin(), reading_option_names().end());
   const CommandLine line = split_command_line(args, names);
   options.help = line.help;

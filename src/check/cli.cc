@@ -165,7 +165,8 @@ std::string usage_text() {
 }
 
 CommandLine split_command_line(const std::vector<std::string>& args,
-                               const std::vector<std::string>& names) {
+                               const std::vector<std::string>& names,
+                               const std::vector<std::string>& flags) {
   CommandLine line;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -186,6 +187,11 @@ CommandLine split_command_line(const std::vector<std::string>& args,
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
       has_value = true;
+    }
+    if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+      if (has_value) throw UsageError(name + " takes no value");
+      line.options.emplace_back(name, "yes");
+      continue;
     }
     if (std::find(names.begin(), names.end(), name) == names.end()) {
       throw UsageError("unknown option '" + name + "'");

@@ -108,15 +108,18 @@ spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSum
 }  // namespace
 
 std::string usage_text() {
-  return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
-         "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
-         "  OUT.csv             the matched record, written in the same layout\n"
-         "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
-         "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
-         "  --max-iterations N  at most N correction steps a pass, 1 to 1000 (default 40)\n"
-         "  --help              show this text\n"
-         "exit status: 0 matched, 3 every criterion not met (best record written),\n"
-         "             1 seed unreadable or output not written, 2 usage error\n";
+  return std::string(
+             "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
+             "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
+             "  OUT.csv             the matched record, written in the same layout\n"
+             "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
+             "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n") +
+         spectra::format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
+                         kMostIterations, kDefaultMaxIterations) +
+         "  --help              show this text\n" +
+         spectra::format("exit status: %d matched, %d a criterion not met (best record written),\n"
+                         "             %d seed unreadable or output not written, %d usage error\n",
+                         kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {

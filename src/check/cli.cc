@@ -12,6 +12,7 @@
 #include "record.h"
 #include "report.h"
 #include "svg.h"
+#include "text.h"
 
 namespace check {
 namespace {
@@ -80,9 +81,11 @@ std::string usage_text() {
          "  FILE           record of time (s) and acceleration (gal), one\n"
          "                 \"time,acceleration\" per line, as seedacc writes it;\n"
          "                 several files give a report each, then a summary table\n"
-         "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default 0.05);\n"
-         "                 the target is scaled by 1.5 / (1 + 10 H)\n"
-         "  --range F1:F2  judge only the frequencies F1 to F2 Hz (within 0.1:50)\n"
+         "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
+         spectra::format("%g", spectra::kDefaultDamping) + ");\n"
+         "                 the target is scaled by 1.5 / (1 + 10 H)\n" +
+         spectra::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
+                         spectra::kGridLow, spectra::kGridHigh) +
          "  --csv OUT      write the spectrum table (frequency, period, Sa, target, ratio)\n"
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
          "                 OUT may be a folder (one that exists, or ending in /), and\n"

@@ -167,9 +167,11 @@ std::string format_motion(const CheckResult& result) {
 std::string format_selected_points(const spectra::Evaluation& evaluation) {
   const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
   const spectra::ComparedPoints& compared = evaluation.compared;
-  std::string text = "  selected points (4 per decade; --csv writes all of them):\n"
-                     "     period s   freq Hz     Sa gal  target gal   ratio\n";
   constexpr std::size_t kEvery = 25;
+  std::string text =
+      spectra::format("  selected points (%zu per decade; --csv writes all of them):\n",
+                      spectra::kGridPerDecade / kEvery) +
+      "     period s   freq Hz     Sa gal  target gal   ratio\n";
   std::vector<std::size_t> selected{points.size() - 1};
   for (std::size_t i = (points.size() - 2) / kEvery * kEvery;; i -= kEvery) {
     selected.push_back(i);
@@ -198,9 +200,9 @@ std::string format_spectrum(const CheckResult& result) {
       spectra::format("\npseudo-acceleration response spectrum, damping ratio %g\n", damping);
   text += spectra::format("  target: the spectrum of seedacc times 1.5 / (1 + 10 h) = %.6g for h = %g\n",
                  spectra::damping_factor(damping), damping);
-  text += spectra::format("  %zu frequencies: 100 per decade from %g Hz (%g, %.4g, ..., "
+  text += spectra::format("  %zu frequencies: %d per decade from %g Hz (%g, %.4g, ..., "
                  "%.4g Hz), then %g Hz\n",
-                 points.size(), points.front().frequency, points[0].frequency,
+                 points.size(), spectra::kGridPerDecade, points.front().frequency, points[0].frequency,
                  points[1].frequency, points[points.size() - 2].frequency,
                  points.back().frequency);
   text += spectra::format("  compared: %zu points in %g-%g Hz, at most the Nyquist frequency %.6g Hz\n",
@@ -236,8 +238,9 @@ std::string format_criteria(const CheckResult& result) {
   std::string text;
   if (compared.compared_count() > 0) {
     const std::size_t count = compared.compared_count();
-    text += spectra::format("\nacceptance: every point within -10 %% / +30 %% of the target "
+    text += spectra::format("\nacceptance: every point within -%.0f %% / +%.0f %% of the target "
                    "(ratio %.2f to %.2f), %g-%g Hz\n",
+                   100.0 * (1.0 - spectra::kBandLow), 100.0 * (spectra::kBandHigh - 1.0),
                    spectra::kBandLow, spectra::kBandHigh, points[compared.in_range_first].frequency,
                    points[compared.compared_end - 1].frequency);
     text += spectra::format("  below the band: %zu of %zu points", comparison.below_count, count);

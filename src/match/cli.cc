@@ -9,8 +9,9 @@
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
+#include "record_file.h"
 #include "report.h"
-#include "textio/fmt.h"
+#include "response.h"
 
 namespace match {
 namespace {
@@ -108,18 +109,19 @@ spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSum
 }  // namespace
 
 std::string usage_text() {
-  return std::string(
-             "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
-             "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
-             "  OUT.csv             the matched record, written in the same layout\n"
-             "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
-             "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n") +
-         spectra::format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
-                         kMostIterations, kDefaultMaxIterations) +
+  return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
+         "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
+         "  OUT.csv             the matched record, written in the same layout\n" +
+         format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
+                spectra::kDefaultDamping) +
+         format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
+                spectra::kGridLow, spectra::kGridHigh) +
+         format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
+                kMostIterations, kDefaultMaxIterations) +
          "  --help              show this text\n" +
-         spectra::format("exit status: %d matched, %d a criterion not met (best record written),\n"
-                         "             %d seed unreadable or output not written, %d usage error\n",
-                         kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
+         format("exit status: %d matched, %d a criterion not met (best record written),\n"
+                "             %d seed unreadable or output not written, %d usage error\n",
+                kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
@@ -141,35 +143,6 @@ Options parse_arguments(const std::vector<std::string>& args) {
     throw UsageError("OUT.csv names the seed itself");
   }
   return options;
-}
-
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc) {
-  assert(!acc.empty());
-  // The seed's own decimals, at least the two of F8.2; the width holds the
-  // last time, its sign and point, and is at least 8.
-  int decimals = 2;
-  if (layout.time_resolution > 0.0 && layout.time_resolution < 0.01) {
-    decimals = static_cast<int>(std::lround(-std::log10(layout.time_resolution)));
-    decimals = std::min(decimals, 9);
-  }
-  const double last_time = std::max(std::fabs(layout.start_time),
-                                    std::fabs(layout.time_at(acc.size() - 1)));
-  int digits = 1;
-  for (double limit = 10.0; last_time >= limit && digits < 30; limit *= 10.0) ++digits;
-  const int width = std::max(8, digits + decimals + 2);
-  assert(width + 14 <= textio::fmt::kMaxWidth);
-
-  std::string text = " time(sec),matched-Acc(gal)\n";
-  text.reserve(text.size() + acc.size() * static_cast<std::size_t>(width + 14));
-  char line[textio::fmt::kMaxWidth + 1];  // time, comma, E12.4, line feed
-  for (std::size_t i = 0; i < acc.size(); ++i) {
-    char* end = textio::fmt::edit_f(line, layout.time_at(i), width, decimals);
-    *end++ = ',';
-    end = textio::fmt::edit_e(end, acc[i], 12, 4);
-    *end++ = '\n';
-    text.append(line, end);
-  }
-  return text;
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

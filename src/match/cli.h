@@ -44,16 +44,9 @@ std::string usage_text();
 // Reads the arguments after the program name. Throws check::UsageError for
 // an unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range the check would refuse, an
-// iteration count outside 1 ... 1000, files missing or too many, or an
+// iteration count outside 1 ... kMostIterations, files missing or too many, or an
 // output that names the seed.
 Options parse_arguments(const std::vector<std::string>& args);
-
-// The record file of `acc` laid out as `layout` (its start time, step and
-// time resolution): the header " time(sec),matched-Acc(gal)", then per
-// sample the time (F8.2 for times in hundredths, wider or with more
-// decimals when the seed's times need them), a comma and the acceleration
-// as E12.4, each line ended by '\n'.
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc);
 
 // Runs the whole match: the report goes to `out`, messages to `err` (one
 // line "seedacc-match: ..." for errors, followed by the usage text for

@@ -28,10 +28,6 @@
 
 namespace spectra {
 
-// The grid of the spectrum (see spectrum_frequencies()).
-constexpr double kGridLow = 0.1;   // Hz
-constexpr double kGridHigh = 50.0;  // Hz
-
 // Relative margin with which frequencies and periods formed in floating
 // point are compared with the limits they are meant to meet (the 50 Hz
 // point against the Nyquist frequency of a 0.01 s record, 1 / 10 Hz

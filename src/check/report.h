@@ -46,6 +46,10 @@ struct CheckResult {
 constexpr double kPlausiblePeakLow = 1.0;     // gal
 constexpr double kPlausiblePeakHigh = 5000.0;  // gal
 
+// The warning line (ended by '\n') for a record of peak acceleration
+// `peak` gal outside the plausible peaks, or "" inside them.
+std::string units_warning(double peak);
+
 // Mean over 0.1-4 s and the runs outside the band of the compared points
 // of `points` (the whole grid).
 Comparison compare(const std::vector<spectra::SpectrumPoint>& points, const spectra::ComparedPoints& compared);

@@ -2,7 +2,6 @@
 #include "cli.h"
 
 #include <cassert>
-#include <charconv>
 #include <cmath>
 
 #include "check/cli.h"
@@ -12,6 +11,7 @@
 #include "record_file.h"
 #include "report.h"
 #include "response.h"
+#include "text.h"
 
 namespace match {
 namespace {
@@ -21,9 +21,7 @@ using check::UsageError;
 
 double parse_double(const std::string& name, const std::string& text) {
   double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-      !std::isfinite(value)) {
+  if (!spectra::read_decimal(text, value)) {
     throw UsageError(name + " needs a number, got '" + text + "'");
   }
   return value;
@@ -42,14 +40,13 @@ void set_option(Options& options, const std::string& name, const std::string& va
       throw UsageError(error.what());
     }
   } else {
-    int count = 0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), count);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || count < 1 ||
+    double count = 0.0;
+    if (!spectra::read_decimal(value, count) || count != std::floor(count) || count < 1 ||
         count > kMostIterations) {
       throw UsageError("--max-iterations needs a whole number from 1 to " +
                        std::to_string(kMostIterations) + ", got '" + value + "'");
     }
-    options.max_iterations = count;
+    options.max_iterations = static_cast<int>(count);
   }
 }
 
@@ -150,7 +147,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     options = parse_arguments(args);
   } catch (const UsageError& error) {
-    err << "seedacc-match: " << error.what() << "\n" << usage_text();
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
   }
   if (options.help) {
@@ -160,12 +157,12 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     const spectra::Record seed = spectra::read_record_file(options.input);
     if (seed.acc.size() < kMinSamples) {
-      err << "seedacc-match: " << options.input << ": " << seed.acc.size()
+      err << "seedacc-match: " << spectra::printable(options.input) << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
       return kExitFailure;
     }
     if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
-      err << "seedacc-match: " << options.input << ": no point of the spectrum lies in the "
+      err << "seedacc-match: " << spectra::printable(options.input) << ": no point of the spectrum lies in the "
           << "range and below the record's Nyquist frequency\n";
       return kExitFailure;
     }
@@ -180,7 +177,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const spectra::Verdict verdict = full_verdict(
         spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
         seed_motion.duration.length());
-    out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
+    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
+        << spectra::printable(options.output) << "\n"
+        << check::units_warning(seed_motion.acceleration.value)
         << iteration_lines(result) << "\nmatched record, as written:\n"
         << peak_lines(motion) << "\n";
     spectra::write_verdict(out, verdict);
@@ -191,7 +190,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     return verdict.pass ? kExitMatched : kExitNotMatched;
   } catch (const std::exception& error) {
-    err << "seedacc-match: " << error.what() << "\n";
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
     return kExitFailure;
   }
 }

@@ -1,12 +1,14 @@
 // cli.h: the command line of seedacc-match.
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
-//                 [--max-iterations N]
+//                 [--criteria us|jp|both] [--max-iterations N]
+//                 [--format NAME] [--units U] [--dt DT] [--component C]
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
-// criterion, 4 when the matching stopped without meeting them (the best
-// record found is written all the same), 1 when the seed cannot be read or
+// criterion of the chosen sets and the matcher's own, 4 when the matching
+// stopped without meeting them (the best record found is written all the
+// same), 1 when the seed cannot be read or
 // has fewer than kMinSamples samples, or the output cannot be written (it
 // is written as the check writes its outputs, so it is never left
 // half-written), 2 for a usage error. Status 3 is none of these: on Windows
@@ -33,7 +35,8 @@ constexpr int kMostIterations = 1000;
 struct Options {
   std::string input;
   std::string output;
-  spectra::CriteriaOptions criteria;  // damping and frequency range
+  spectra::CriteriaOptions criteria;  // damping, frequency range and sets
+  spectra::ReadOptions reading;       // --format, --units, --dt, --component
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };
@@ -43,7 +46,7 @@ std::string usage_text();
 
 // Reads the arguments after the program name. Throws check::UsageError for
 // an unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a range the check would refuse, an
+// (0, 1), a range or sets of criteria the check would refuse, an
 // iteration count outside 1 ... kMostIterations, files missing or too many, or an
 // output that names the seed.
 Options parse_arguments(const std::vector<std::string>& args);

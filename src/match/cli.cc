@@ -2,12 +2,15 @@
 #include "cli.h"
 
 #include <cassert>
+#include <charconv>
 #include <cmath>
+#include <sstream>
 
 #include "check/cli.h"
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
+#include "batch.h"
 #include "record_file.h"
 #include "resample.h"
 #include "report.h"
@@ -28,8 +31,42 @@ double parse_double(const std::string& name, const std::string& text) {
   return value;
 }
 
+// The options of the written records and of a run over several seeds;
+// false for any other name.
+bool set_output_option(Options& options, const std::string& name, const std::string& value) {
+  const auto whole = [&name, &value](int low, int high) {
+    int number = 0;
+    const auto result = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || number < low ||
+        number > high) {
+      throw UsageError(format("%s needs a whole number from %d to %d, got '", name.c_str(), low,
+                              high) + value + "'");
+    }
+    return number;
+  };
+  try {
+    if (name == "--output-format") {
+      options.layout.format = parse_output_format(value);
+    } else if (name == "--output-units") {
+      options.layout.unit = spectra::parse_unit_name(value);
+    } else if (name == "--digits") {
+      options.layout.digits = whole(kFewestDigits, kMostDigits);
+    } else if (name == "--out-dir") {
+      options.out_dir = value;
+    } else if (name == "-j") {
+      options.threads = whole(1, kMostThreads);
+    } else {
+      return false;
+    }
+  } catch (const std::invalid_argument& error) {
+    throw UsageError(name + ": " + error.what());
+  }
+  return true;
+}
+
 void set_option(Options& options, const std::string& name, const std::string& value) {
   if (check::set_reading_option(options.reading, name, value)) return;
+  if (set_output_option(options, name, value)) return;
   if (name == "--pad") {
     options.pad = true;
   } else if (name == "--damping") {
@@ -150,9 +187,11 @@ std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
+         "                     [--output-format F] [--digits N] [--output-units U]\n"
+         "       seedacc-match SEED... --out-dir DIR [-j N] [the options above]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
-         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
+         "  OUT.csv             the matched record, in the layout of --output-format\n" +
          format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
                 spectra::kDefaultDamping) +
          format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
@@ -166,6 +205,17 @@ std::string usage_text() {
                 spectra::kMaxTimeStep, spectra::kMaxTimeStep) +
          format("  --pad               extend a seed shorter than %g s with zeros at its end to %g s\n",
                 spectra::kMinDuration, spectra::kMinDuration) +
+         "  --output-format F   OUT.csv as " + output_format_choices() + ": seed (the default) as\n"
+         "                      seedacc writes, csv time,acceleration, columns one value a line\n"
+         "                      after a line giving dt and unit, at2 a PEER-style file in g\n" +
+         format("  --digits N          significant digits of the acceleration, %d to %d (default %d,\n"
+                "                      %d for seed)\n",
+                kFewestDigits, kMostDigits, kDefaultDigits, kAccelerationDigits) +
+         "  --output-units U    unit of the written acceleration, " + spectra::unit_choices() +
+         " (default gal)\n"
+         "  --out-dir DIR       several seeds: DIR/NAME-matched.csv (.txt, .AT2) for each, NAME\n"
+         "                      its file name less its extension; a report each, then a summary\n"
+         "  -j N                match N seeds at once (default: the number of cores)\n"
          "  --help              show this text\n" +
          format("exit status: %d matched, %d a criterion not met (best record written),\n"
                 "             %d seed unreadable or output not written, %d usage error\n",
@@ -174,57 +224,84 @@ std::string usage_text() {
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations"};
+  std::vector<std::string> names{"--damping",       "--range",  "--criteria",
+                                 "--max-iterations", "--output-format", "--digits",
+                                 "--output-units",   "--out-dir", "-j"};
   names.insert(names.end(), check::reading_option_names().begin(),
                check::reading_option_names().end());
   const check::CommandLine line = check::split_command_line(args, names, {"--pad"});
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
-  for (const auto& [name, value] : line.options) set_option(options, name, value);
-  if (options.help) return options;
-  if (files.size() != 2) {
-    throw UsageError(files.size() < 2 ? "SEED.csv and OUT.csv are needed"
-                                      : "only SEED.csv and OUT.csv may be given, got '" +
-                                            files[2] + "' as well");
+  bool units_given = false;
+  for (const auto& [name, value] : line.options) {
+    set_option(options, name, value);
+    units_given = units_given || name == "--output-units";
   }
-  options.input = files[0];
+  if (options.help) return options;
+  if (options.layout.format == OutputFormat::at2) {
+    if (units_given && options.layout.unit != spectra::Unit::g) {
+      throw UsageError("--output-format at2 is written in g, not in " +
+                       std::string(spectra::unit_name(options.layout.unit)));
+    }
+    options.layout.unit = spectra::Unit::g;
+  }
+  if (!options.out_dir.empty()) {
+    if (files.empty()) throw UsageError("no SEED given");
+    options.inputs = files;
+    return options;
+  }
+  if (files.size() != 2) {
+    throw UsageError(files.size() < 2 ? "SEED.csv and OUT.csv are needed (or SEED... --out-dir DIR)"
+                                      : "only SEED.csv and OUT.csv may be given, got '" +
+                                            spectra::printable(files[2]) +
+                                            "' as well (several seeds need --out-dir DIR)");
+  }
+  options.inputs = {files[0]};
   options.output = files[1];
-  if (check::same_file(options.input, options.output)) {
+  if (check::same_file(files[0], options.output)) {
     throw UsageError("OUT.csv names the seed itself");
   }
   return options;
 }
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  Options options;
+namespace {
+
+// What the matched record was matched to, in words, for the files that
+// name it.
+std::string target_words(const Options& options) {
+  return format("the spectrum of seedacc for damping %g", options.criteria.damping);
+}
+
+// Reads, prepares and matches the seed of `job`, and lays out its file and
+// report; writes nothing.
+Outcome match_one(const Job& job, const Options& options) {
+  Outcome outcome;
+  const auto failed = [&](const std::string& message, const char* verdict) {
+    outcome.status = kExitFailure;
+    outcome.error = "seedacc-match: " + spectra::printable(message) + "\n";
+    outcome.verdict = verdict;
+    return outcome;
+  };
   try {
-    options = parse_arguments(args);
-  } catch (const UsageError& error) {
-    err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
-    return kExitUsage;
-  }
-  if (options.help) {
-    out << usage_text();
-    return kExitMatched;
-  }
-  try {
-    spectra::Record seed = spectra::read_record_file(options.input, options.reading);
+    spectra::Record seed = spectra::read_record_file(job.input, options.reading);
     const std::string prepared = prepare_seed(seed, options);
     if (seed.acc.size() < kMinSamples) {
-      err << "seedacc-match: " << spectra::printable(options.input) << ": " << seed.acc.size()
-          << " samples; matching needs at least " << kMinSamples << "\n";
-      return kExitFailure;
+      return failed(format("%s: %zu samples; matching needs at least %zu", job.input.c_str(),
+                           seed.acc.size(), kMinSamples),
+                    "too short");
     }
     if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
-      err << "seedacc-match: " << spectra::printable(options.input) << ": no point of the spectrum lies in the "
-          << "range and below the record's Nyquist frequency\n";
-      return kExitFailure;
+      return failed(job.input + ": no point of the spectrum lies in the range and below the "
+                                "record's Nyquist frequency",
+                    "no points");
     }
-    const MatchResult result =
-        match_record(seed, Settings{options.criteria, options.max_iterations});
-    check::write_files({{options.output, format_record_file(seed, result.acc)}});
+    Settings settings{options.criteria, options.max_iterations, options.layout};
+    settings.output.source = job.input;
+    settings.output.target = target_words(options);
+    const MatchResult result = match_record(seed, settings);
+    outcome.file = format_record_file(seed, result.acc, settings.output);
     spectra::Record matched = seed;
-    matched.source = options.output;
+    matched.source = job.output;
     matched.acc = result.acc;
     const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
     const spectra::MotionSummary motion = spectra::summarize_motion(matched);
@@ -234,25 +311,92 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
          spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdicts) {
       verdicts.push_back(std::move(verdict));
     }
-    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
-        << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
-        << check::units_warning(seed_motion.acceleration.value) << prepared
-        << iteration_lines(result)
-        << "\nmatched record, as written:\n" << peak_lines(motion);
+    std::ostringstream report;
+    report << "seedacc-match: " << spectra::printable(job.input) << " -> "
+           << spectra::printable(job.output) << "\n" << spectra::describe_reading(seed)
+           << check::units_warning(seed_motion.acceleration.value) << prepared
+           << iteration_lines(result) << "\nmatched record, as written:\n" << peak_lines(motion);
     for (const spectra::Verdict& verdict : verdicts) {
-      out << "\n";
-      spectra::write_verdict(out, verdict);
+      report << "\n";
+      spectra::write_verdict(report, verdict);
     }
-    out.flush();
-    if (!out) {
-      err << "seedacc-match: cannot write the report to standard output\n";
-      return kExitFailure;
-    }
-    return spectra::all_pass(verdicts) ? kExitMatched : kExitNotMatched;
+    outcome.report = report.str();
+    const bool pass = spectra::all_pass(verdicts);
+    outcome.status = pass ? kExitMatched : kExitNotMatched;
+    outcome.verdict = pass ? "PASS" : "FAIL";
+    outcome.iterations = result.iterations.size() - 1;
+    outcome.lowest_ratio = result.iterations[result.best].lowest_ratio;
+    outcome.highest_ratio = result.iterations[result.best].highest_ratio;
+    outcome.residual_velocity = motion.residual_velocity;
+    outcome.residual_displacement = motion.residual_displacement;
+    return outcome;
   } catch (const std::exception& error) {
-    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
+    return failed(error.what(), "not read");
+  }
+}
+
+// The status of a run from those of its records: a failure first, then a
+// criterion not met.
+int combined_status(int status, int record) {
+  if (status == kExitFailure || record == kExitFailure) return kExitFailure;
+  if (status == kExitNotMatched || record == kExitNotMatched) return kExitNotMatched;
+  return kExitMatched;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options options;
+  std::vector<Job> jobs;
+  try {
+    options = parse_arguments(args);
+    if (!options.help) {
+      jobs = options.out_dir.empty()
+                 ? std::vector<Job>{{options.inputs[0], options.output}}
+                 : plan_jobs(options.inputs, options.out_dir, options.layout.format);
+    }
+  } catch (const UsageError& error) {
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
+    return kExitUsage;
+  }
+  if (options.help) {
+    out << usage_text();
+    return kExitMatched;
+  }
+  int status = kExitMatched;
+  std::vector<Outcome> outcomes(jobs.size());
+  bool printed = false;
+  const auto deliver = [&](std::size_t i, Outcome& outcome) {
+    if (!outcome.file.empty()) {
+      try {
+        check::write_files({{jobs[i].output, outcome.file}});
+      } catch (const std::exception& error) {
+        outcome.status = kExitFailure;
+        outcome.error = "seedacc-match: " + spectra::printable(error.what()) + "\n";
+        outcome.report.clear();
+        outcome.file.clear();
+        outcome.verdict = "not written";
+      }
+    }
+    err << outcome.error;
+    if (!outcome.report.empty()) {
+      out << (printed ? "\n" : "") << outcome.report;
+      out.flush();
+      printed = true;
+    }
+    status = combined_status(status, outcome.status);
+    outcome.report.clear();  // the summary needs only the figures
+    outcomes[i] = std::move(outcome);
+  };
+  run_in_order(jobs.size(), options.threads > 0 ? options.threads : default_threads(),
+               [&](std::size_t i) { return match_one(jobs[i], options); }, deliver);
+  if (!options.out_dir.empty()) out << format_batch_summary(jobs, outcomes);
+  out.flush();
+  if (!out) {
+    err << "seedacc-match: cannot write the report to standard output\n";
     return kExitFailure;
   }
+  return status;
 }
 
 }  // namespace match

@@ -3,16 +3,21 @@
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--max-iterations N]
 //                 [--format NAME] [--units U] [--dt DT] [--component C] [--pad]
+//                 [--output-format F] [--digits N] [--output-units U]
+//   seedacc-match SEED... --out-dir DIR [-j N] [the options above]
+//
+// With --out-dir, each seed's matched record goes to DIR (batch.h), the
+// reports are printed in the order of the seeds, then a summary table.
 //
 // --dt DT is the step of a seed of one column of values; a seed with a step
 // of its own is resampled to DT (resample.h), and one whose step is above
 // spectra::kMaxTimeStep is resampled to that step without it.
 //
 // Options may come before, between or after the files and may also be
-// written --name=value. Exit status: 0 when the written record meets every
+// written --name=value. Exit status: 0 when every written record meets every
 // criterion of the chosen sets and the matcher's own, 4 when the matching
-// stopped without meeting them (the best record found is written all the
-// same), 1 when the seed cannot be read or
+// of one stopped without meeting them (the best record found is written all
+// the same), 1 when any record failed as below (the others still done), 1 when the seed cannot be read or
 // has fewer than kMinSamples samples, or the output cannot be written (it
 // is written as the check writes its outputs, so it is never left
 // half-written), 2 for a usage error. Status 3 is none of these: on Windows
@@ -26,6 +31,7 @@
 #include "criteria.h"
 #include "match.h"
 #include "record.h"
+#include "record_file.h"
 
 namespace match {
 
@@ -35,13 +41,17 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNotMatched = 4;
 
 constexpr int kMostIterations = 1000;
+constexpr int kMostThreads = 256;  // -j
 
 struct Options {
-  std::string input;
-  std::string output;
+  std::vector<std::string> inputs;  // the seeds: one, or several with --out-dir
+  std::string output;               // one seed: where its matched record goes
+  std::string out_dir;              // --out-dir: the folder of the matched records
+  int threads = 0;                  // -j: records matched at once; 0: default_threads()
   spectra::CriteriaOptions criteria;  // damping, frequency range and sets
   spectra::ReadOptions reading;       // --format, --units, --dt, --component
   bool pad = false;                   // --pad: zeros to spectra::kMinDuration
+  OutputLayout layout;                // --output-format, --digits, --output-units
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };
@@ -52,8 +62,10 @@ std::string usage_text();
 // Reads the arguments after the program name. Throws check::UsageError for
 // an unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range or sets of criteria the check would refuse, an
-// iteration count outside 1 ... kMostIterations, files missing or too many, or an
-// output that names the seed.
+// iteration count outside 1 ... kMostIterations, files missing or too many
+// (without --out-dir: exactly SEED and OUT), an output that names the
+// seed, digits outside kFewestDigits ... kMostDigits, an at2 output in a
+// unit other than g, or -j below 1.
 Options parse_arguments(const std::vector<std::string>& args);
 
 // Runs the whole match: the report goes to `out`, messages to `err` (one

@@ -149,11 +149,12 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem, double
 // Rounds `acc` as the file writes it, then cancels the final velocity and
 // displacement the rounding left with the end fix, rounded again; a few
 // rounds suffice as each leaves a residual smaller by orders of magnitude.
-std::vector<double> written_record(std::vector<double> acc, double dt) {
-  for (double& value : acc) value = as_written(value);
+std::vector<double> written_record(std::vector<double> acc, double dt,
+                                   const OutputLayout& layout) {
+  for (double& value : acc) value = as_written(value, layout);
   for (int round = 0; round < kWrittenRounds; ++round) {
     fix_end(acc, dt);
-    for (double& value : acc) value = as_written(value);
+    for (double& value : acc) value = as_written(value, layout);
   }
   return acc;
 }
@@ -259,7 +260,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
     }
   }
   result.best = kept.best;
-  result.acc = written_record(kept.best_record, seed.dt);
+  result.acc = written_record(kept.best_record, seed.dt, settings.output);
   return result;
 }
 

@@ -1,12 +1,13 @@
 // cli.h: the command line of seedacc-check.
 //
-//   seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT]
+//   seedacc-check FILE... [--damping H] [--range F1:F2] [--target SPEC]
+//                 [--target-units U] [--target-damping H] [--csv OUT]
 //                 [--svg OUT]
 //
 // Options may come before or after the files and may also be written
 // --name=value. Exit status: 0 when every report was printed (whatever the
-// verdicts), 1 when a record or an output file could not be read or
-// written, 2 for a usage error.
+// verdicts), 1 when a record, the target file or an output file could not
+// be read or written, 2 for a usage error.
 #pragma once
 
 #include <ostream>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "criteria.h"
+#include "target.h"
 
 namespace check {
 
@@ -31,7 +33,8 @@ class UsageError : public std::runtime_error {
 
 struct Options {
   std::vector<std::string> inputs;
-  spectra::CriteriaOptions criteria;
+  spectra::CriteriaOptions criteria;  // its target set from `target`
+  spectra::TargetRequest target;
   std::string csv_path;  // empty: no table; a file, or a folder
   std::string svg_path;  // empty: no picture; a file, or a folder
   bool help = false;
@@ -56,7 +59,9 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a range that parse_frequency_range refuses, or no FILE.
+// (0, 1), a range that parse_frequency_range refuses, a target that
+// cannot be used (target_options.h), or no FILE; spectra::InputError for a
+// target file that cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);
 
 // One output file of a run: which record it belongs to and where it goes.

@@ -116,6 +116,7 @@ namespace {
 std::string format_record(const CheckResult& result) {
   const spectra::Record& record = result.record;
   std::string text = "seedacc-check: " + record.source + "\n";
+  text += "target: " + result.evaluation.options.target.description() + "\n";
   text += spectra::format("record: %zu samples, dt = %.6g s, %.6g s to %.6g s, %s\n",
                  record.acc.size(), record.dt, record.start_time,
                  record.end_time(),
@@ -198,8 +199,8 @@ std::string format_spectrum(const CheckResult& result) {
   const double damping = evaluation.options.damping;
   std::string text =
       spectra::format("\npseudo-acceleration response spectrum, damping ratio %g\n", damping);
-  text += spectra::format("  target: the spectrum of seedacc times 1.5 / (1 + 10 h) = %.6g for h = %g\n",
-                 spectra::damping_factor(damping), damping);
+  const spectra::Target& target = evaluation.options.target;
+  text += "  target: " + target.name() + ", " + target.damping_rule(damping) + "\n";
   text += spectra::format("  %zu frequencies: %d per decade from %g Hz (%g, %.4g, ..., "
                  "%.4g Hz), then %g Hz\n",
                  points.size(), spectra::kGridPerDecade, points.front().frequency, points[0].frequency,

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "check/cli.h"
+#include "check/target_options.h"
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
@@ -30,6 +31,7 @@ double parse_double(const std::string& name, const std::string& text) {
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (check::read_target_option(options.target, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_double(name, value);
     if (!(options.criteria.damping > 0.0 && options.criteria.damping < 1.0)) {
@@ -110,6 +112,7 @@ spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSum
 
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
+         "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
          "  OUT.csv             the matched record, written in the same layout\n" +
          format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
@@ -118,15 +121,18 @@ std::string usage_text() {
                 spectra::kGridLow, spectra::kGridHigh) +
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
+         check::target_usage(22) +
          "  --help              show this text\n"
          "exit status: 0 matched, 3 every criterion not met (best record written),\n"
-         "             1 seed unreadable or output not written, 2 usage error\n";
+         "             1 seed or target file unreadable or output not written, 2 usage error\n";
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  const check::CommandLine line =
-      check::split_command_line(args, {"--damping", "--range", "--max-iterations"});
+  std::vector<std::string> names{"--damping", "--range", "--max-iterations"};
+  names.insert(names.end(), check::target_option_names().begin(),
+               check::target_option_names().end());
+  const check::CommandLine line = check::split_command_line(args, names);
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -141,6 +147,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
   if (check::same_file(options.input, options.output)) {
     throw UsageError("OUT.csv names the seed itself");
   }
+  check::apply_target(options.target, options.criteria);
   return options;
 }
 
@@ -151,6 +158,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   } catch (const UsageError& error) {
     err << "seedacc-match: " << error.what() << "\n" << usage_text();
     return kExitUsage;
+  } catch (const spectra::InputError& error) {  // the target file
+    err << "seedacc-match: " << error.what() << "\n";
+    return kExitFailure;
   }
   if (options.help) {
     out << usage_text();
@@ -170,7 +180,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     const MatchResult result =
         match_record(seed, Settings{options.criteria, options.max_iterations});
-    check::write_files({{options.output, format_record_file(seed, result.acc)}});
+    check::write_files({{options.output, format_record_file(seed, result.acc,
+                                                                options.criteria.target.name())}});
     spectra::Record matched = seed;
     matched.source = options.output;
     matched.acc = result.acc;
@@ -180,6 +191,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
         seed_motion.duration.length());
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
+        << "target: " << options.criteria.target.description() << "\n"
+        << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
         << iteration_lines(result) << "\nmatched record, as written:\n"
         << peak_lines(motion) << "\n";
     spectra::write_verdict(out, verdict);

@@ -8,7 +8,6 @@
 #include <stdexcept>
 
 #include "text.h"
-#include "synthesis/target_sa.h"
 
 namespace spectra {
 namespace {
@@ -130,13 +129,28 @@ void judge_spectrum(const Evaluation& evaluation, Verdict& verdict) {
 
 }  // namespace
 
-double damping_factor(double damping) {
-  assert(damping > 0.0);
-  return 1.5 / (1.0 + 10.0 * damping);
-}
-
-double damped_target(double period, double damping) {
-  return synthesis::target_sa(period) * damping_factor(damping);
+void check_target_fits(const CriteriaOptions& options) {
+  const Target& target = options.target;
+  if (!target.scales_with_damping() && options.damping != target.defined_damping()) {
+    throw TargetError(format("--damping %g does not apply to the target %s: ", options.damping,
+                             target.name().c_str()) +
+                      target.damping_rule(target.defined_damping()));
+  }
+  const double shortest = 1.0 / options.range.high;
+  const double longest = 1.0 / options.range.low;
+  const char* narrow = "; narrow the compared range with --range F1:F2";
+  if (shortest < target.shortest_period() * (1.0 - kLimitMargin)) {
+    throw TargetError(format("the target %s has no period below %g s (%g Hz), but the compared "
+                             "range reaches %g Hz",
+                             target.name().c_str(), target.shortest_period(),
+                             1.0 / target.shortest_period(), options.range.high) + narrow);
+  }
+  if (longest > target.longest_period() * (1.0 + kLimitMargin)) {
+    throw TargetError(format("the target %s has no period above %g s (%g Hz), but the compared "
+                             "range reaches %g Hz",
+                             target.name().c_str(), target.longest_period(),
+                             1.0 / target.longest_period(), options.range.low) + narrow);
+  }
 }
 
 FrequencyRange parse_frequency_range(const std::string& text) {
@@ -179,7 +193,7 @@ ComparedPoints select_points(double dt, const FrequencyRange& range) {
 
 std::vector<SpectrumPoint> compare_with_target(const std::vector<double>& frequencies,
                                                const std::vector<double>& sa,
-                                               double damping) {
+                                               const Target& target, double damping) {
   assert(frequencies.size() == sa.size());
   std::vector<SpectrumPoint> points;
   points.reserve(frequencies.size());
@@ -188,7 +202,7 @@ std::vector<SpectrumPoint> compare_with_target(const std::vector<double>& freque
     point.frequency = frequencies[i];
     point.period = 1.0 / frequencies[i];
     point.sa = sa[i];
-    point.target = damped_target(point.period, damping);
+    point.target = target.sa(point.period, damping);
     point.ratio = point.sa / point.target;
     points.push_back(point);
   }
@@ -232,7 +246,8 @@ Evaluation evaluate_spectrum(double dt, std::size_t sample_count,
   evaluation.dt = dt;
   evaluation.sample_count = sample_count;
   evaluation.duration = static_cast<double>(sample_count - 1) * dt;
-  evaluation.points = compare_with_target(spectrum_frequencies(), sa, options.damping);
+  evaluation.points =
+      compare_with_target(spectrum_frequencies(), sa, options.target, options.damping);
   evaluation.compared = select_points(dt, options.range);
   evaluation.fit = fit_spectrum(evaluation.points, evaluation.compared);
   judge_record(evaluation, evaluation.verdict);

@@ -1,7 +1,7 @@
 // criteria.h: the acceptance criteria of a record against the target
-// spectrum, shared by seedacc-check and seedacc-match.
+// spectrum (target.h), shared by seedacc-check and seedacc-match.
 //
-// One definition of: the damping correction of the target, the compared
+// One definition of: the compared
 // points (the grid narrowed by a frequency range and never above the
 // record's Nyquist frequency), every criterion with its limit, and the
 // lines that state them.
@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "response.h"
+#include "target.h"
 
 namespace spectra {
 
@@ -53,13 +54,6 @@ constexpr double kMinSiRatio = 1.0;
 constexpr double kSiPeriodLow = 0.1;   // s
 constexpr double kSiPeriodHigh = 2.5;  // s
 
-// The factor 1.5 / (1 + 10 h) by which the target, given for 5 % damping,
-// is scaled for damping ratio h; exactly 1 at h = 0.05. Requires h > 0.
-double damping_factor(double damping);
-
-// The target spectral acceleration, gal, at `period` (s) for `damping`.
-double damped_target(double period, double damping);
-
 // A closed frequency range, Hz.
 struct FrequencyRange {
   double low = kGridLow;
@@ -71,11 +65,19 @@ struct FrequencyRange {
 // Throws std::invalid_argument with a one-line message otherwise.
 FrequencyRange parse_frequency_range(const std::string& text);
 
-// What the check is asked: damping ratio in (0, 1) and frequency range.
+// What the check is asked: damping ratio in (0, 1), frequency range and
+// target spectrum.
 struct CriteriaOptions {
   double damping = kDefaultDamping;
   FrequencyRange range;
+  Target target;  // jp-l2 unless given
 };
+
+// Throws TargetError (one line) when `options` ask what their target
+// cannot give: a damping other than its own for a target no rule scales,
+// or a range reaching beyond the periods of a target file (the message
+// names the missing end and --range).
+void check_target_fits(const CriteriaOptions& options);
 
 // The grid points in the range, split by the Nyquist frequency. Grid
 // indices [in_range_first, compared_end) are compared; [compared_end,
@@ -107,10 +109,10 @@ struct SpectrumPoint {
 };
 
 // Target, ratio and period for computed `sa` at `frequencies` (Hz, same
-// length), the target being damped_target(period, damping).
+// length), the target being target.sa(period, damping).
 std::vector<SpectrumPoint> compare_with_target(
     const std::vector<double>& frequencies, const std::vector<double>& sa,
-    double damping = kDefaultDamping);
+    const Target& target = Target(), double damping = kDefaultDamping);
 
 // The figures behind the spectrum criteria, over the compared points.
 // Indices are grid indices; all are meaningful only when count > 0.

@@ -35,11 +35,18 @@ double parse_damping(const std::string& text) {
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
   if (read_target_option(options.target, name, value)) return;
+  if (set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_damping(value);
   } else if (name == "--range") {
     try {
       options.criteria.range = spectra::parse_frequency_range(value);
+    } catch (const std::invalid_argument& error) {
+      throw UsageError(error.what());
+    }
+  } else if (name == "--criteria") {
+    try {
+      options.criteria.sets = spectra::parse_criteria_choice(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
@@ -62,7 +69,63 @@ std::string output_path(const std::string& given, const std::string& input, bool
   return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
 }
 
+// The relative difference within which --dt agrees with a file's own step.
+constexpr double kStepAgreement = 1e-4;
+
 }  // namespace
+
+spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading) {
+  spectra::Record record = spectra::read_record_file(path, reading);
+  if (reading.dt > 0.0 && !record.one_column &&
+      std::fabs(record.dt - reading.dt) > kStepAgreement * reading.dt) {
+    throw spectra::InputError(spectra::format(
+        "%s: --dt %g s contradicts the file's own step %g s (the check judges the file as it "
+        "is; seedacc-match --dt resamples)",
+        path.c_str(), reading.dt, record.dt));
+  }
+  return record;
+}
+
+bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
+                        const std::string& value) {
+  try {
+    if (name == "--format") {
+      reading.format = spectra::parse_format_name(value);
+    } else if (name == "--units") {
+      reading.unit = spectra::parse_unit_name(value);
+    } else if (name == "--component") {
+      reading.component = spectra::parse_component_name(value);
+    } else if (name == "--dt") {
+      double dt = 0.0;
+      const auto result = std::from_chars(value.data(), value.data() + value.size(), dt);
+      if (result.ec != std::errc() || result.ptr != value.data() + value.size() ||
+          !(dt > 0.0 && std::isfinite(dt))) {
+        throw UsageError("--dt needs a time step in s above 0, got '" + value + "'");
+      }
+      reading.dt = dt;
+    } else {
+      return false;
+    }
+  } catch (const std::invalid_argument& error) {
+    throw UsageError(name + ": " + error.what());
+  }
+  return true;
+}
+
+const std::vector<std::string>& reading_option_names() {
+  static const std::vector<std::string> names{"--format", "--units", "--dt", "--component"};
+  return names;
+}
+
+std::string reading_usage() {
+  return "  --format NAME  read FILE as " + spectra::format_choices() +
+         " (default: found from\n"
+         "                 its content: text in columns, PEER NGA, K-NET/KiK-net, JMA CSV)\n"
+         "  --units U      unit of values whose file names none, " + spectra::unit_choices() +
+         " (default gal)\n"
+         "  --dt DT        time step of a file of one column of values, s\n"
+         "  --component C  the component of a JMA file to read, NS, EW or UD\n";
+}
 
 // Whether the two paths name one file: the same existing file by device
 // and inode, or, for a file not yet there, the same absolute path once
@@ -78,24 +141,29 @@ bool same_file(const std::string& first, const std::string& second) {
 }
 
 std::string usage_text() {
-  return "usage: seedacc-check FILE... [--damping H] [--range F1:F2] [--target SPEC]\n"
-         "                     [--target-units U] [--target-damping H]\n"
-         "                     [--csv OUT] [--svg OUT]\n"
-         "  FILE           record of time (s) and acceleration (gal), one\n"
-         "                 \"time,acceleration\" per line, as seedacc writes it;\n"
-         "                 several files give a report each, then a summary table\n"
+  return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
+         "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT]\n"
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
+         "  FILE           record: time (s) and acceleration in columns, as seedacc\n"
+         "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"
+         "                 give a report each, then a summary table\n"
          "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
          spectra::format("%g", spectra::kDefaultDamping) + ");\n"
          "                 jp targets are scaled by 1.5 / (1 + 10 H), ec8 by its eta;\n"
          "                 asce7 and a target FILE take only their own damping\n" +
          spectra::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
                          spectra::kGridLow, spectra::kGridHigh) +
+         "  --criteria S   the sets of criteria that judge: us (US nuclear review\n"
+         "                 practice), jp (Japanese practice) or both (default: the\n"
+         "                 target's, jp for the Japanese spectra)\n" +
          target_usage(17) +
          "  --csv OUT      write the spectrum table (frequency, period, Sa, target, ratio)\n"
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
          "                 OUT may be a folder (one that exists, or ending in /), and\n"
          "                 must be one for several files: FOLDER/NAME.spectrum.csv,\n"
-         "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n"
+         "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n" +
+         reading_usage() +
          "  --help         show this text\n"
          "Exit status: 0 when every report was printed, whatever the verdicts; 1 when\n"
          "a record, the target file or an output could not be read or written; 2 for a\n"
@@ -143,7 +211,8 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> names{"--damping", "--range", "--csv", "--svg"};
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--csv", "--svg"};
+  names.insert(names.end(), reading_option_names().begin(), reading_option_names().end());
   names.insert(names.end(), target_option_names().begin(), target_option_names().end());
   const CommandLine line = split_command_line(args, names);
   options.help = line.help;
@@ -213,7 +282,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   for (std::size_t i = 0; i < options.inputs.size(); ++i) {
     try {
       results[i] = std::make_unique<CheckResult>(
-          run_check(spectra::read_record_file(options.inputs[i]), options.criteria));
+          run_check(read_input(options.inputs[i], options.reading), options.criteria));
     } catch (const std::exception& error) {
       err << "seedacc-check: " << error.what() << "\n";
       status = kExitFailure;

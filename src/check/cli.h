@@ -1,8 +1,9 @@
 // cli.h: the command line of seedacc-check.
 //
-//   seedacc-check FILE... [--damping H] [--range F1:F2] [--target SPEC]
-//                 [--target-units U] [--target-damping H] [--csv OUT]
-//                 [--svg OUT]
+//   seedacc-check FILE... [--damping H] [--range F1:F2]
+//                 [--criteria us|jp|both] [--csv OUT] [--svg OUT]
+//                 [--format NAME] [--units U] [--dt DT] [--component C]
+//                 [--target SPEC] [--target-units U] [--target-damping H]
 //
 // Options may come before or after the files and may also be written
 // --name=value. Exit status: 0 when every report was printed (whatever the
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "criteria.h"
+#include "record.h"
 #include "target.h"
 
 namespace check {
@@ -35,6 +37,7 @@ struct Options {
   std::vector<std::string> inputs;
   spectra::CriteriaOptions criteria;  // its target set from `target`
   spectra::TargetRequest target;
+  spectra::ReadOptions reading;  // --format, --units, --dt, --component
   std::string csv_path;  // empty: no table; a file, or a folder
   std::string svg_path;  // empty: no picture; a file, or a folder
   bool help = false;
@@ -57,11 +60,29 @@ struct CommandLine {
 CommandLine split_command_line(const std::vector<std::string>& args,
                                const std::vector<std::string>& names);
 
+// Sets the reading option `name` (--format, --units, --dt or --component)
+// of `reading` to `value`; returns false for any other name. Throws
+// UsageError for a value that is not one of the choices or, for --dt, not
+// a number above 0. Shared by both programs.
+bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
+                        const std::string& value);
+
+// The names of the reading options, and their lines of a usage text.
+const std::vector<std::string>& reading_option_names();
+std::string reading_usage();
+
+// Reads the record at `path` as `reading` says (record.h). --dt, when
+// given, must agree with a step the file gives itself (the check never
+// resamples): otherwise throws InputError naming the file, as for every
+// fault of the file.
+spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading);
+
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a range that parse_frequency_range refuses, a target that
-// cannot be used (target_options.h), or no FILE; spectra::InputError for a
-// target file that cannot be read.
+// (0, 1), a range that parse_frequency_range refuses, sets of criteria
+// that parse_criteria_choice refuses, a target that cannot be used
+// (target_options.h), or no FILE; spectra::InputError for a target file
+// that cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);
 
 // One output file of a run: which record it belongs to and where it goes.

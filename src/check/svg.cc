@@ -416,17 +416,19 @@ void spectrum_heading(Writer& svg, const CheckResult& result, const Frame& box) 
   const double damping = evaluation.options.damping;
   const std::string target = xml_escape(evaluation.options.target.name());
   char buffer[256];
-  std::snprintf(buffer, sizeof buffer, "Response spectrum (pseudo-acceleration, damping %g %%) to ",
-                100.0 * damping);
-  std::string title = buffer + target;
-  std::snprintf(buffer, sizeof buffer, ": <tspan font-weight=\"bold\" fill=\"%s\">%s</tspan>",
-                evaluation.verdict.pass ? "#1a7f37" : kComputedColour,
-                evaluation.verdict.pass ? "PASS" : "FAIL");
-  svg.label_at(box.left, box.top - 62, title + buffer, 13, "start");
+  std::string title = spectra::format("Response spectrum (pseudo-acceleration, damping %g %%) to ",
+                                      100.0 * damping) + target + ":";
+  for (const spectra::Verdict& verdict : evaluation.verdicts) {
+    title += spectra::format(" <tspan font-weight=\"bold\" fill=\"%s\">%s %s</tspan>",
+                             verdict.pass ? "#1a7f37" : kComputedColour, verdict.tag.c_str(),
+                             verdict.pass ? "PASS" : "FAIL");
+  }
+  svg.label_at(box.left, box.top - 62, title, 13, "start");
   if (evaluation.fit.count > 0) {
-    std::snprintf(buffer, sizeof buffer, "ratio %.3f to %.3f; mean %.3f over 0.1-4 s",
+    std::snprintf(buffer, sizeof buffer, "ratio %.3f to %.3f; mean %.3f over %zu points",
                   evaluation.points[evaluation.fit.lowest].ratio,
-                  evaluation.points[evaluation.fit.highest].ratio, result.comparison.mean_ratio);
+                  evaluation.points[evaluation.fit.highest].ratio, evaluation.fit.mean_ratio,
+                  evaluation.fit.count);
     svg.label_at(box.right, box.top - 62, buffer, 12, "end");
   }
   const double key_y = box.top - 42;

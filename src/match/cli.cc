@@ -32,6 +32,7 @@ double parse_double(const std::string& name, const std::string& text) {
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
   if (check::read_target_option(options.target, name, value)) return;
+  if (check::set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_double(name, value);
     if (!(options.criteria.damping > 0.0 && options.criteria.damping < 1.0)) {
@@ -40,6 +41,12 @@ void set_option(Options& options, const std::string& name, const std::string& va
   } else if (name == "--range") {
     try {
       options.criteria.range = spectra::parse_frequency_range(value);
+    } catch (const std::invalid_argument& error) {
+      throw UsageError(error.what());
+    }
+  } else if (name == "--criteria") {
+    try {
+      options.criteria.sets = spectra::parse_criteria_choice(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
@@ -82,39 +89,43 @@ std::string peak_lines(const spectra::MotionSummary& motion) {
   return text;
 }
 
-// The check's verdict on the matched record with the matching's own
-// criteria added: residual velocity and displacement, and D5-95 against
-// the seed's.
-spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSummary& motion,
-                            double seed_duration) {
+// The matcher's own criteria on the matched record: residual velocity and
+// displacement, and D5-95 against the seed's.
+spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_duration) {
+  spectra::Verdict verdict;
+  verdict.tag = "match";
+  verdict.source = "the matcher's own limits on the matched record";
+  verdict.pass = true;
   const double duration = motion.duration.length();
-  const auto add = [&verdict](const char* name, const std::string& figure, bool pass,
-                              const std::string& note) {
-    verdict.criteria.push_back({name, figure, pass, note});
-    if (!pass) verdict.failed.push_back(name);
-  };
-  add("residual vel.", spectra::format("%.3g cm/s", motion.residual_velocity),
-      std::fabs(motion.residual_velocity) <= kMaxResidualVelocity,
-      spectra::format("at most %g cm/s in magnitude; final velocity, from rest", kMaxResidualVelocity));
-  add("residual disp.", spectra::format("%.3g cm", motion.residual_displacement),
-      std::fabs(motion.residual_displacement) <= kMaxResidualDisplacement,
-      spectra::format("at most %g cm in magnitude; final displacement, from rest",
-             kMaxResidualDisplacement));
+  verdict.add("residual vel.", spectra::format("%.3g cm/s", motion.residual_velocity),
+              std::fabs(motion.residual_velocity) <= kMaxResidualVelocity,
+              spectra::format("at most %g cm/s in magnitude; final velocity, from rest",
+                              kMaxResidualVelocity),
+              "final velocity of the record integrated from rest");
+  verdict.add("residual disp.", spectra::format("%.3g cm", motion.residual_displacement),
+              std::fabs(motion.residual_displacement) <= kMaxResidualDisplacement,
+              spectra::format("at most %g cm in magnitude; final displacement, from rest",
+                              kMaxResidualDisplacement),
+              "final displacement of the record integrated from rest");
   const double ratio = seed_duration > 0.0 ? duration / seed_duration : 0.0;
-  add("D5-95", spectra::format("%.3f", ratio), std::fabs(ratio - 1.0) <= kMaxDurationChange,
-      spectra::format("%.4g s over the seed's %.4g s; within %.0f %%", duration, seed_duration,
-             100.0 * kMaxDurationChange));
-  verdict.pass = verdict.failed.empty();
+  verdict.add("D5-95", spectra::format("%.3f", ratio),
+              std::isfinite(ratio) && std::fabs(ratio - 1.0) <= kMaxDurationChange,
+              spectra::format("%.4g s over the seed's %.4g s; within %.0f %%", duration,
+                              seed_duration, 100.0 * kMaxDurationChange),
+              "significant duration D5-95 against the seed's");
   return verdict;
 }
 
 }  // namespace
 
 std::string usage_text() {
-  return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
+  return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
+         "                     [--criteria us|jp|both] [--max-iterations N]\n"
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
-         "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
-         "  OUT.csv             the matched record, written in the same layout\n" +
+         "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
+         "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
+         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
          format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
                 spectra::kDefaultDamping) +
          format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
@@ -122,14 +133,17 @@ std::string usage_text() {
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
          check::target_usage(22) +
+         "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
          "  --help              show this text\n"
-         "exit status: 0 matched, 3 every criterion not met (best record written),\n"
+         "exit status: 0 matched, 3 a criterion not met (best record written),\n"
          "             1 seed or target file unreadable or output not written, 2 usage error\n";
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> names{"--damping", "--range", "--max-iterations"};
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations"};
+  names.insert(names.end(), check::reading_option_names().begin(),
+               check::reading_option_names().end());
   names.insert(names.end(), check::target_option_names().begin(),
                check::target_option_names().end());
   const check::CommandLine line = check::split_command_line(args, names);
@@ -167,7 +181,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitMatched;
   }
   try {
-    const spectra::Record seed = spectra::read_record_file(options.input);
+    const spectra::Record seed = check::read_input(options.input, options.reading);
     if (seed.acc.size() < kMinSamples) {
       err << "seedacc-match: " << options.input << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
@@ -187,21 +201,28 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     matched.acc = result.acc;
     const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
     const spectra::MotionSummary motion = spectra::summarize_motion(matched);
-    const spectra::Verdict verdict = full_verdict(
-        spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
-        seed_motion.duration.length());
+    std::vector<spectra::Verdict> verdicts = {
+        own_verdict(motion, seed_motion.duration.length())};
+    for (spectra::Verdict& verdict :
+         spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdicts) {
+      verdicts.push_back(std::move(verdict));
+    }
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
+        << spectra::describe_reading(seed)
         << "target: " << options.criteria.target.description() << "\n"
         << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
-        << iteration_lines(result) << "\nmatched record, as written:\n"
-        << peak_lines(motion) << "\n";
-    spectra::write_verdict(out, verdict);
+        << iteration_lines(result)
+        << "\nmatched record, as written:\n" << peak_lines(motion);
+    for (const spectra::Verdict& verdict : verdicts) {
+      out << "\n";
+      spectra::write_verdict(out, verdict);
+    }
     out.flush();
     if (!out) {
       err << "seedacc-match: cannot write the report to standard output\n";
       return kExitFailure;
     }
-    return verdict.pass ? kExitMatched : kExitNotMatched;
+    return spectra::all_pass(verdicts) ? kExitMatched : kExitNotMatched;
   } catch (const std::exception& error) {
     err << "seedacc-match: " << error.what() << "\n";
     return kExitFailure;

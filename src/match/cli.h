@@ -1,15 +1,16 @@
 // cli.h: the command line of seedacc-match.
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
-//                 [--max-iterations N] [--target SPEC] [--target-units U]
-//                 [--target-damping H]
+//                 [--criteria us|jp|both] [--max-iterations N]
+//                 [--format NAME] [--units U] [--dt DT] [--component C]
+//                 [--target SPEC] [--target-units U] [--target-damping H]
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
-// criterion, 3 when the matching stopped without meeting them (the best
-// record found is written all the same), 1 when the seed or the target
-// file cannot be read, the seed has fewer than kMinSamples samples, or the
-// output cannot be written (it
+// criterion of the chosen sets and the matcher's own, 3 when the matching
+// stopped without meeting them (the best record found is written all the
+// same), 1 when the seed or the target file cannot be read, the seed has
+// fewer than kMinSamples samples, or the output cannot be written (it
 // is written to a temporary file and renamed, so it is never left
 // half-written), 2 for a usage error.
 #pragma once
@@ -34,8 +35,9 @@ constexpr int kMostIterations = 1000;
 struct Options {
   std::string input;
   std::string output;
-  spectra::CriteriaOptions criteria;  // damping, frequency range and target
+  spectra::CriteriaOptions criteria;  // damping, frequency range, target and sets
   spectra::TargetRequest target;      // the target as given
+  spectra::ReadOptions reading;       // --format, --units, --dt, --component
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };
@@ -45,9 +47,9 @@ std::string usage_text();
 
 // Reads the arguments after the program name. Throws check::UsageError for
 // an unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a range the check would refuse, an
-// iteration count outside 1 ... kMostIterations, files missing or too many, an
-// output that names the seed, or a target that cannot be used
+// (0, 1), a range or sets of criteria the check would refuse, an
+// iteration count outside 1 ... kMostIterations, files missing or too many,
+// an output that names the seed, or a target that cannot be used
 // (check/target_options.h); spectra::InputError for a target file that
 // cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);

@@ -57,6 +57,8 @@ struct Quality {
   double lowest_frequency = 0.0;
   double highest = 0.0;
   double highest_frequency = 0.0;
+  double mean = 0.0;
+  double si = 0.0;         // SI ratio
   bool pass = false;       // every criterion holds
   bool meets_aim = false;  // and with the margins aimed at
   double shortfall = 0.0;  // sum of the distances from the aim
@@ -64,7 +66,8 @@ struct Quality {
 
 // `sa` at the compared points; `duration_ratio` D5-95 over the seed's.
 Quality assess(const Problem& problem, std::size_t sample_count, const std::vector<double>& sa,
-               const spectra::CriteriaOptions& criteria, double duration_ratio) {
+               const spectra::CriteriaOptions& criteria, const Aim& aim,
+               double duration_ratio) {
   std::vector<double> grid_sa(spectra::spectrum_frequencies().size(), 0.0);
   std::copy(sa.begin(), sa.end(),
             grid_sa.begin() + static_cast<std::ptrdiff_t>(problem.compared.in_range_first));
@@ -76,16 +79,45 @@ Quality assess(const Problem& problem, std::size_t sample_count, const std::vect
   quality.lowest_frequency = evaluation.points[fit.lowest].frequency;
   quality.highest = evaluation.points[fit.highest].ratio;
   quality.highest_frequency = evaluation.points[fit.highest].frequency;
+  quality.mean = fit.mean_ratio;
+  quality.si = fit.si_ratio;
   const double drift = std::fabs(duration_ratio - 1.0);
-  quality.pass = evaluation.verdict.pass && drift <= kMaxDurationChange;
-  quality.shortfall = std::max(0.0, kAimLowestRatio - quality.lowest) +
-                      std::max(0.0, quality.highest - kAimHighestRatio) +
-                      std::max(0.0, spectra::kMinMeanRatio - fit.mean_ratio) +
+  quality.pass = evaluation.pass() && drift <= kMaxDurationChange;
+  quality.shortfall = std::max(0.0, aim.lowest_ratio - quality.lowest) +
+                      std::max(0.0, quality.highest - aim.highest_ratio) +
+                      std::max(0.0, aim.lowest_mean - fit.mean_ratio) +
+                      std::max(0.0, fit.mean_ratio - aim.highest_mean) +
                       std::max(0.0, fit.ratio_cov - kAimRatioCov) +
-                      std::max(0.0, spectra::kMinSiRatio - fit.si_ratio) +
+                      std::max(0.0, aim.lowest_si - fit.si_ratio) +
                       std::max(0.0, drift - kAimDurationChange);
   quality.meets_aim = quality.pass && quality.shortfall == 0.0;
   return quality;
+}
+
+// The goal of the next amplitude correction: `goal` moved so that the mean
+// ratio, `mean` after a correction toward `goal`, comes to the middle of the
+// aim's range of the mean; within kGoalSteer of the aim's goal either way.
+// Unchanged when the aim leaves the mean free.
+double steer_goal(double goal, const Aim& aim, double mean) {
+  if (!std::isfinite(aim.highest_mean) || !(mean > 0.0)) return goal;
+  const double middle = 0.5 * (aim.lowest_mean + aim.highest_mean);
+  return std::clamp(goal * middle / mean, aim.goal * (1.0 - kGoalSteer),
+                    aim.goal * (1.0 + kGoalSteer));
+}
+
+// The factor on the goal over the SI periods: `factor` moved so that the
+// SI ratio `si` comes to the aim's; within kSiSteer of 1 either way.
+// Unchanged when the aim leaves SI free.
+double steer_si(double factor, const Aim& aim, double si) {
+  if (!(aim.lowest_si > 0.0) || !(si > 0.0)) return factor;
+  return std::clamp(factor * aim.lowest_si / si, 1.0 - kSiSteer, 1.0 + kSiSteer);
+}
+
+// Whether `frequency` (Hz) lies in the SI period range.
+bool in_si_range(double frequency) {
+  const double period = 1.0 / frequency;
+  return period >= spectra::kSiPeriodLow * (1.0 - spectra::kLimitMargin) &&
+         period <= spectra::kSiPeriodHigh * (1.0 + spectra::kLimitMargin);
 }
 
 bool better(const Quality& a, const Quality& b) {
@@ -101,7 +133,7 @@ double peak_of(const std::vector<double>& acc) {
 // compared point at its goal, if Sa there keeps its ratio to the peak of
 // the previous iterate, over the peak now. 1 when no compared point
 // responds to the peak alone.
-double peak_factor(const std::vector<double>& sa, const Problem& problem,
+double peak_factor(const std::vector<double>& sa, const Problem& problem, double goal,
                    double previous_peak, const std::vector<double>& acc) {
   const std::size_t top = problem.frequencies.size() - 1;
   if (problem.frequencies[top] < kRigidFrequency || !(previous_peak > 0.0) ||
@@ -110,7 +142,7 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem,
   }
   const double peak = peak_of(acc);
   if (!(peak > 0.0)) return 1.0;
-  const double wanted = kGoal * problem.target[top] * previous_peak / sa[top];
+  const double wanted = goal * problem.target[top] * previous_peak / sa[top];
   return std::clamp(wanted / peak, 1.0 / kLargestPeakStep, kLargestPeakStep);
 }
 
@@ -141,14 +173,17 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
   const std::vector<double> seed_envelope = running_rms(seed.acc, half);
   const double seed_duration = significant_duration_of(seed.acc, dt);
+  const Aim aim = aim_for(spectra::chosen_sets(settings.criteria));
   Pass pass;
+  double goal = aim.goal;
+  double si_factor = 1.0;
   std::vector<double> current = seed.acc;
   std::vector<double> low;
   for (int iteration = 0;; ++iteration) {
     const std::vector<double> sa = spectra::pseudo_acceleration_spectrum(
         current, dt, settings.criteria.damping, problem.frequencies);
     const double duration = significant_duration_of(current, dt);
-    const Quality quality = assess(problem, current.size(), sa, settings.criteria,
+    const Quality quality = assess(problem, current.size(), sa, settings.criteria, aim,
                                    seed_duration > 0.0 ? duration / seed_duration : 0.0);
     pass.iterations.push_back({quality.lowest, quality.lowest_frequency, quality.highest,
                                quality.highest_frequency, quality.meets_aim});
@@ -161,16 +196,22 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
                          pass.iterations.size() - 1 - pass.best >= kPatience;
     if (quality.meets_aim || stalled || iteration == settings.max_iterations) break;
 
+    if (iteration > 0) {
+      goal = steer_goal(goal, aim, quality.mean);
+      si_factor = steer_si(si_factor, aim, quality.si);
+    }
     std::vector<double> log_ratio(sa.size(), 0.0);
     for (std::size_t k = 0; k < sa.size(); ++k) {
-      if (sa[k] > 0.0) log_ratio[k] = std::log(kGoal * problem.target[k] / sa[k]);
+      const double wanted =
+          goal * (in_si_range(problem.frequencies[k]) ? si_factor : 1.0) * problem.target[k];
+      if (sa[k] > 0.0) log_ratio[k] = std::log(wanted / sa[k]);
     }
     const double previous_peak = peak_of(current);
     correct_amplitudes(current, dt, problem.frequencies, log_ratio, shape.split, low);
     pull_toward_envelope(current, seed_envelope, half,
                          pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0),
                          low);
-    correct_peak(current, dt, peak_factor(sa, problem, previous_peak, current));
+    correct_peak(current, dt, peak_factor(sa, problem, goal, previous_peak, current));
     remove_displacement_trend(current, dt);
     fix_end(current, dt);
   }
@@ -178,6 +219,19 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
 }
 
 }  // namespace
+
+Aim aim_for(const std::vector<spectra::CriteriaSet>& sets) {
+  assert(!sets.empty());
+  if (sets.size() > 1) {
+    return {kBothGoal, kBothLowestRatio, kBothHighestRatio, 1.0 - spectra::kMaxMeanError,
+            1.0 + spectra::kMaxMeanError, kAimSiRatio};
+  }
+  if (sets.front() == spectra::CriteriaSet::us) {
+    return {kUsGoal, kUsLowestRatio, kUsHighestRatio, 0.0, HUGE_VAL};
+  }
+  return {kJpGoal, spectra::kBandLow, kUsHighestRatio, kJpLowestMean, kJpHighestMean,
+          kAimSiRatio};
+}
 
 MatchResult match_record(const spectra::Record& seed, const Settings& settings) {
   assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);

@@ -44,6 +44,21 @@ struct IterationSummary {
   bool meets_aim = false;  // every criterion held, with the margins aimed at
 };
 
+// What the matching aims at, inside the criteria of the chosen sets: the
+// goal of the amplitude correction relative to the target, and the margins
+// that end the matching once an iterate meets them.
+struct Aim {
+  double goal = 1.0;
+  double lowest_ratio = 0.0;   // every ratio at least
+  double highest_ratio = 0.0;  // every ratio at most
+  double lowest_mean = 0.0;    // the mean ratio within these
+  double highest_mean = 0.0;
+  double lowest_si = 0.0;      // the SI ratio at least (0: free)
+};
+
+// The aim for `sets` (not empty): the us, jp or both figures of tuning.h.
+Aim aim_for(const std::vector<spectra::CriteriaSet>& sets);
+
 // What the matching reads besides the seed: the check's damping and range,
 // and the most correction steps of one pass.
 struct Settings {

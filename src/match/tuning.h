@@ -9,8 +9,6 @@ namespace match {
 
 // --- the passes (match.cc) ---
 
-// The goal of the amplitude correction, relative to the target.
-constexpr double kGoal = 1.05;
 constexpr int kDefaultMaxIterations = 40;
 // The fewest samples the baseline step can work on: the displacement fit
 // has five terms and the end fix a tail of a quarter of the record.
@@ -22,12 +20,33 @@ constexpr double kMaxDurationChange = 0.30;
 constexpr double kMaxResidualVelocity = 1.0;
 constexpr double kMaxResidualDisplacement = 5.0;
 
-// Margins aimed at, inside the criteria: an iterate that meets them ends
-// the matching.
-constexpr double kAimLowestRatio = 0.95;
-constexpr double kAimHighestRatio = 1.25;
+// What each choice of sets aims at (see aim_for in match.h): the goal of
+// the amplitude correction relative to the target, and the margins inside
+// the criteria that end the matching once an iterate meets them.
+// us: every ratio from 0.95 to 1.25 about a goal of 1.05, the mean free.
+constexpr double kUsGoal = 1.05;
+constexpr double kUsLowestRatio = 0.95;
+constexpr double kUsHighestRatio = 1.25;
+// jp: the mean 1.00 to 1.01 with every ratio at least the us band's 0.90.
+constexpr double kJpGoal = 1.005;
+constexpr double kJpLowestMean = 1.0;
+constexpr double kJpHighestMean = 1.01;
+// both: every ratio from 1.00 to 1.04 and the mean at most 1.02, which
+// meets both sets at once.
+constexpr double kBothGoal = 1.02;
+constexpr double kBothLowestRatio = 1.0;
+constexpr double kBothHighestRatio = 1.04;
+// For every choice.
 constexpr double kAimDurationChange = 0.10;
 constexpr double kAimRatioCov = 0.045;
+// How far the goal may be steered from the aim's to bring the mean ratio
+// into the aim's range (a share either way).
+constexpr double kGoalSteer = 0.04;
+// The SI ratio the jp and both aims steer the goal over the SI periods
+// toward, a little above the jp set's 1.0 (the mean weights every point
+// alike, the SI the long periods most), and how far that goal may move.
+constexpr double kAimSiRatio = 1.01;
+constexpr double kSiSteer = 0.04;
 
 // Iterations without a better iterate after which the matching ends, once
 // the best one meets every criterion (if not every aim).

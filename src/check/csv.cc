@@ -3,11 +3,13 @@
 
 #include <cstdio>
 
+#include "text.h"
+
 namespace check {
 
 std::string format_csv(const spectra::Evaluation& evaluation) {
   const spectra::Target& target = evaluation.options.target;
-  std::string text = "# target: " + target.description() + "; " +
+  std::string text = "# target: " + spectra::printable(target.description()) + "; " +
                      target.damping_rule(evaluation.options.damping) +
                      "\nfrequency_hz,period_s,sa_gal,target_sa_gal,ratio\n";
   char line[160];

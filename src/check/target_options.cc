@@ -1,9 +1,6 @@
 // target_options.cc: the target's options (see target_options.h).
 #include "target_options.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "cli.h"
 #include "target_file.h"
 #include "text.h"
@@ -22,16 +19,14 @@ bool read_target_option(spectra::TargetRequest& request, const std::string& name
   } else if (name == "--target-units") {
     if (spectra::find_sa_unit(value) == nullptr) {
       throw UsageError("--target-units must be one of " + spectra::sa_unit_names() + ", got '" +
-                       value + "'");
+                       spectra::printable(value) + "'");
     }
     request.units = value;
   } else if (name == "--target-damping") {
     double damping = 0.0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), damping);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() ||
-        !(damping > 0.0 && damping < 1.0)) {
+    if (!spectra::read_decimal(value, damping) || !(damping > 0.0 && damping < 1.0)) {
       throw UsageError("--target-damping must be a number between 0 and 1 (exclusive), got '" +
-                       value + "'");
+                       spectra::printable(value) + "'");
     }
     request.file_damping = damping;
     request.file_damping_given = true;

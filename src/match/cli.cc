@@ -2,7 +2,6 @@
 #include "cli.h"
 
 #include <cassert>
-#include <charconv>
 #include <cmath>
 
 #include "check/cli.h"
@@ -13,6 +12,7 @@
 #include "record_file.h"
 #include "report.h"
 #include "response.h"
+#include "text.h"
 
 namespace match {
 namespace {
@@ -22,9 +22,7 @@ using check::UsageError;
 
 double parse_double(const std::string& name, const std::string& text) {
   double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-      !std::isfinite(value)) {
+  if (!spectra::read_decimal(text, value)) {
     throw UsageError(name + " needs a number, got '" + text + "'");
   }
   return value;
@@ -51,14 +49,13 @@ void set_option(Options& options, const std::string& name, const std::string& va
       throw UsageError(error.what());
     }
   } else {
-    int count = 0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), count);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || count < 1 ||
+    double count = 0.0;
+    if (!spectra::read_decimal(value, count) || count != std::floor(count) || count < 1 ||
         count > kMostIterations) {
       throw UsageError("--max-iterations needs a whole number from 1 to " +
                        std::to_string(kMostIterations) + ", got '" + value + "'");
     }
-    options.max_iterations = count;
+    options.max_iterations = static_cast<int>(count);
   }
 }
 
@@ -134,9 +131,10 @@ std::string usage_text() {
                 kMostIterations, kDefaultMaxIterations) +
          check::target_usage(22) +
          "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
-         "  --help              show this text\n"
-         "exit status: 0 matched, 3 a criterion not met (best record written),\n"
-         "             1 seed or target file unreadable or output not written, 2 usage error\n";
+         "  --help              show this text\n" +
+         format("exit status: %d matched, %d a criterion not met (best record written),\n"
+                "             %d seed or target file unreadable or output not written, %d usage error\n",
+                kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
@@ -170,10 +168,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     options = parse_arguments(args);
   } catch (const UsageError& error) {
-    err << "seedacc-match: " << error.what() << "\n" << usage_text();
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
   } catch (const spectra::InputError& error) {  // the target file
-    err << "seedacc-match: " << error.what() << "\n";
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
     return kExitFailure;
   }
   if (options.help) {
@@ -183,12 +181,12 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     const spectra::Record seed = check::read_input(options.input, options.reading);
     if (seed.acc.size() < kMinSamples) {
-      err << "seedacc-match: " << options.input << ": " << seed.acc.size()
+      err << "seedacc-match: " << spectra::printable(options.input) << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
       return kExitFailure;
     }
     if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
-      err << "seedacc-match: " << options.input << ": no point of the spectrum lies in the "
+      err << "seedacc-match: " << spectra::printable(options.input) << ": no point of the spectrum lies in the "
           << "range and below the record's Nyquist frequency\n";
       return kExitFailure;
     }
@@ -207,9 +205,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
          spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdicts) {
       verdicts.push_back(std::move(verdict));
     }
-    out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
-        << spectra::describe_reading(seed)
-        << "target: " << options.criteria.target.description() << "\n"
+    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
+        << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
+        << check::units_warning(seed_motion.acceleration.value)
+        << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
         << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
         << iteration_lines(result)
         << "\nmatched record, as written:\n" << peak_lines(motion);
@@ -224,7 +223,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     return spectra::all_pass(verdicts) ? kExitMatched : kExitNotMatched;
   } catch (const std::exception& error) {
-    err << "seedacc-match: " << error.what() << "\n";
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
     return kExitFailure;
   }
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "text.h"
 #include "textio/fmt.h"
 
 namespace match {
@@ -23,7 +24,7 @@ double as_written(double value) {
 
 std::string record_header(const std::string& target_name) {
   std::string quoted;
-  for (const char c : target_name) quoted += c == '"' ? "\"\"" : std::string(1, c);
+  for (const char c : spectra::printable(target_name)) quoted += c == '"' ? "\"\"" : std::string(1, c);
   return " time(sec),\"matched-Acc(gal) to " + quoted + "\"";
 }
 

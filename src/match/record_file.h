@@ -15,7 +15,8 @@ namespace match {
 // `target_name`, without its line feed:
 //    time(sec),"matched-Acc(gal) to NAME"
 // the second column quoted as comma-separated files quote a field (the
-// name may hold commas; a double quote in it is doubled).
+// name may hold commas; a double quote in it is doubled, a control
+// character escaped as spectra::printable writes it).
 std::string record_header(const std::string& target_name);
 
 // The acceleration field: E12.4.

@@ -2,7 +2,6 @@
 #include "criteria.h"
 
 #include <cassert>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -14,13 +13,6 @@ namespace spectra {
 namespace {
 
 const double kTwoPi = 2.0 * std::acos(-1.0);
-
-bool read_frequency(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-         std::isfinite(value);
-}
 
 // Longest run of adjacent compared points with ratio < 1, the first found
 // among equals.
@@ -222,25 +214,25 @@ Verdict judge(const Evaluation& evaluation, CriteriaSet set) {
 
 void check_target_fits(const CriteriaOptions& options) {
   const Target& target = options.target;
+  const std::string name = printable(target.name());
   if (!target.scales_with_damping() && options.damping != target.defined_damping()) {
-    throw TargetError(format("--damping %g does not apply to the target %s: ", options.damping,
-                             target.name().c_str()) +
-                      target.damping_rule(target.defined_damping()));
+    throw TargetError(format("--damping %g does not apply to the target ", options.damping) +
+                      name + ": " + target.damping_rule(target.defined_damping()));
   }
-  const double shortest = 1.0 / options.range.high;
-  const double longest = 1.0 / options.range.low;
   const char* narrow = "; narrow the compared range with --range F1:F2";
-  if (shortest < target.shortest_period() * (1.0 - kLimitMargin)) {
-    throw TargetError(format("the target %s has no period below %g s (%g Hz), but the compared "
-                             "range reaches %g Hz",
-                             target.name().c_str(), target.shortest_period(),
-                             1.0 / target.shortest_period(), options.range.high) + narrow);
+  if (1.0 / options.range.high < target.shortest_period() * (1.0 - kLimitMargin)) {
+    throw TargetError("the target " + name +
+                      format(" has no period below %g s (%g Hz), but the compared range "
+                             "reaches %g Hz",
+                             target.shortest_period(), 1.0 / target.shortest_period(),
+                             options.range.high) + narrow);
   }
-  if (longest > target.longest_period() * (1.0 + kLimitMargin)) {
-    throw TargetError(format("the target %s has no period above %g s (%g Hz), but the compared "
-                             "range reaches %g Hz",
-                             target.name().c_str(), target.longest_period(),
-                             1.0 / target.longest_period(), options.range.low) + narrow);
+  if (1.0 / options.range.low > target.longest_period() * (1.0 + kLimitMargin)) {
+    throw TargetError("the target " + name +
+                      format(" has no period above %g s (%g Hz), but the compared range "
+                             "reaches %g Hz",
+                             target.longest_period(), 1.0 / target.longest_period(),
+                             options.range.low) + narrow);
   }
 }
 
@@ -293,8 +285,8 @@ bool all_pass(const std::vector<Verdict>& verdicts) {
 FrequencyRange parse_frequency_range(const std::string& text) {
   const std::size_t colon = text.find(':');
   FrequencyRange range;
-  if (colon == std::string::npos || !read_frequency(text.substr(0, colon), range.low) ||
-      !read_frequency(text.substr(colon + 1), range.high)) {
+  if (colon == std::string::npos || !read_decimal(text.substr(0, colon), range.low) ||
+      !read_decimal(text.substr(colon + 1), range.high)) {
     throw std::invalid_argument("--range needs F1:F2 in Hz, got '" + text + "'");
   }
   const std::string bounds = format("%g Hz to %g Hz", kGridLow, kGridHigh);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -117,10 +116,10 @@ std::map<std::string, std::string> split_parameters(const std::string& spec,
     const std::string item = text.substr(start, end - start);
     const std::size_t equals = item.find('=');
     const std::string key = item.substr(0, equals);
-    if (key.empty()) throw TargetError("--target " + spec + ": an empty parameter");
+    if (key.empty()) throw TargetError("--target " + printable(spec) + ": an empty parameter");
     const std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
     if (!parameters.emplace(key, value).second) {
-      throw TargetError("--target " + spec + ": " + key + " given twice");
+      throw TargetError("--target " + printable(spec) + ": " + printable(key) + " given twice");
     }
     start = end + 1;
   }
@@ -166,16 +165,14 @@ class ParameterReader {
   double number(const std::string& key, double low, double high, const std::string& range) const {
     const std::string value = text(key);
     double number = 0.0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() ||
-        !std::isfinite(number) || number < low || number > high) {
+    if (!read_decimal(value, number) || number < low || number > high) {
       fail(key + " must be " + range + ", got '" + value + "'");
     }
     return number;
   }
 
   [[noreturn]] void fail(const std::string& why) const {
-    throw TargetError("--target " + spec_ + ": " + why);
+    throw TargetError("--target " + printable(spec_) + ": " + printable(why));
   }
 
  private:
@@ -270,7 +267,7 @@ Target Target::from_request(const TargetRequest& request) {
   if (!is_built_in(family)) {
     std::error_code status;
     if (!std::filesystem::exists(spec, status)) {
-      throw TargetError("--target '" + spec + "' is neither a built-in target (" +
+      throw TargetError("--target '" + printable(spec) + "' is neither a built-in target (" +
                         std::string(kBuiltInNames) + ") nor a file");
     }
     target.family_ = TargetFamily::file;

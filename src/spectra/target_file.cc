@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "motion.h"
+#include "line_reader.h"
 #include "record.h"
 #include "text.h"
 
@@ -74,7 +75,7 @@ struct Header {
   const SaUnit* unit = nullptr;
 };
 
-Header read_header(const std::string& line, const std::string& where) {
+Header read_header(const std::string& line, const LineReader& reader) {
   // Fields of a header may hold spaces ("Period (s)") unless nothing else
   // separates them.
   std::vector<std::string> fields;
@@ -92,14 +93,15 @@ Header read_header(const std::string& line, const std::string& where) {
     }
   }
   if (fields.size() != 2) {
-    throw InputError(where + "a header needs two columns, period or frequency and Sa");
+    reader.fail(reader.line_number(), "a header needs two columns, period or frequency and Sa");
   }
   const std::vector<std::string> first = words_of(fields[0]);
   Header header;
   header.by_frequency = has_word(first, "frequency") || has_word(first, "hz");
   if (!header.by_frequency && !has_word(first, "period") && !has_word(first, "t")) {
-    throw InputError(where + "the first column's header must name the period (period, T) or "
-                     "the frequency (frequency, Hz), found \"" + fields[0] + "\"");
+    reader.fail(reader.line_number(),
+                "the first column's header must name the period (period, T) or the frequency "
+                "(frequency, Hz), found " + excerpt(fields[0]));
   }
   for (const std::string& word : words_of(fields[1])) {
     if ((header.unit = find_sa_unit(word)) != nullptr) break;
@@ -108,27 +110,27 @@ Header read_header(const std::string& line, const std::string& where) {
 }
 
 // One row of numbers, or a fault naming the line.
-Row read_row(const std::string& line, std::size_t number, bool by_frequency,
-             const std::string& where) {
+Row read_row(const std::string& line, bool by_frequency, const LineReader& reader) {
   const std::vector<std::string> fields = split_fields(line);
   Row row;
-  row.line = number;
+  row.line = static_cast<std::size_t>(reader.line_number());
   double resolution = 0.0;
   if (fields.size() != 2 || !parse_number(fields[0], row.period, resolution) ||
       !parse_number(fields[1], row.value, resolution)) {
-    throw InputError(where + "expected two numbers, " +
-                     (by_frequency ? "frequency" : "period") + " and Sa, found \"" + line + "\"");
+    reader.fail(reader.line_number(), std::string("expected two numbers, ") +
+                                          (by_frequency ? "frequency" : "period") +
+                                          " and Sa, found " + excerpt(line));
   }
   if (by_frequency) {
     if (!(row.period > 0.0)) {
-      throw InputError(where + "a frequency must be above 0, found \"" + fields[0] + "\"");
+      reader.fail(reader.line_number(), "a frequency must be above 0, found " + excerpt(fields[0]));
     }
     row.period = 1.0 / row.period;
   } else if (row.period < 0.0) {
-    throw InputError(where + "a negative period, \"" + fields[0] + "\"");
+    reader.fail(reader.line_number(), "a negative period, " + excerpt(fields[0]));
   }
   if (!(row.value > 0.0)) {
-    throw InputError(where + "Sa must be above 0, found \"" + fields[1] + "\"");
+    reader.fail(reader.line_number(), "Sa must be above 0, found " + excerpt(fields[1]));
   }
   return row;
 }
@@ -142,7 +144,7 @@ std::vector<Row> sorted_rows(std::vector<Row> rows, const std::string& source) {
   for (const Row& row : rows) {
     if (!kept.empty() && kept.back().period == row.period) {
       if (kept.back().value != row.value) {
-        throw InputError(source + ":" + std::to_string(row.line) +
+        throw InputError(printable(source) + ":" + std::to_string(row.line) +
                          format(": period %g s given again with another Sa (line %zu)",
                                 row.period, kept.back().line));
       }
@@ -175,22 +177,19 @@ TargetTable parse_target_table(std::istream& in, const std::string& source,
   Header header;
   bool first = true;
   std::vector<Row> rows;
-  std::string line;
-  for (std::size_t number = 1; std::getline(in, line); ++number) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (number == 1 && line.rfind("\xef\xbb\xbf", 0) == 0) line.erase(0, 3);  // a byte-order mark
-    const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line[start] == '#') continue;
-    const std::string where = source + ":" + std::to_string(number) + ": ";
-    const char lead = line[start];
+  LineReader reader(in, printable(source));
+  for (Line line; reader.next(line);) {
+    const std::size_t start = line.text.find_first_not_of(" \t");
+    if (start == std::string::npos || line.text[start] == '#') continue;
+    const char lead = line.text[start];
     if (first && !std::isdigit(static_cast<unsigned char>(lead)) && lead != '+' && lead != '-' &&
         lead != '.') {
-      header = read_header(line, where);
+      header = read_header(line.text, reader);
       first = false;
       continue;
     }
     first = false;
-    const Row row = read_row(line, number, header.by_frequency, where);
+    const Row row = read_row(line.text, header.by_frequency, reader);
     if (row.period == 0.0) {
       ++table.zero_period_rows;
     } else {
@@ -199,17 +198,17 @@ TargetTable parse_target_table(std::istream& in, const std::string& source,
   }
   rows = sorted_rows(std::move(rows), source);
   if (rows.size() < 2) {
-    throw InputError(source + ": a target needs at least two periods above 0, found " +
-                     std::to_string(rows.size()));
+    reader.fail(0, "a target needs at least two periods above 0, found " +
+                       std::to_string(rows.size()));
   }
   const SaUnit* given = units.empty() ? nullptr : find_sa_unit(units);
   if (given != nullptr && header.unit != nullptr && given != header.unit) {
     throw TargetError("--target-units " + units + " contradicts the unit " + header.unit->name +
-                      " in the header of " + source);
+                      " in the header of " + printable(source));
   }
   const SaUnit* unit = given != nullptr ? given : header.unit;
   if (unit == nullptr) {
-    throw TargetError("the target file " + source + " names no unit of Sa in a header: give it "
+    throw TargetError("the target file " + printable(source) + " names no unit of Sa in a header: give it "
                       "with --target-units (" + sa_unit_names() + ")");
   }
   table.unit = unit->name;
@@ -224,10 +223,10 @@ TargetTable parse_target_table(std::istream& in, const std::string& source,
 TargetTable read_target_file(const std::string& path, const std::string& units) {
   std::error_code status;
   if (std::filesystem::is_directory(path, status)) {
-    throw InputError(path + ": is a folder, not a target file");
+    throw InputError(printable(path) + ": is a folder, not a target file");
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw InputError(path + ": cannot open the target file");
+  if (!in) throw InputError(printable(path) + ": cannot open the target file");
   return parse_target_table(in, path, units);
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "check/cli.h"
+#include "check/target_options.h"
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
@@ -65,6 +66,7 @@ bool set_output_option(Options& options, const std::string& name, const std::str
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (check::read_target_option(options.target, name, value)) return;
   if (check::set_reading_option(options.reading, name, value)) return;
   if (set_output_option(options, name, value)) return;
   if (name == "--pad") {
@@ -187,6 +189,7 @@ std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
+         "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "                     [--output-format F] [--digits N] [--output-units U]\n"
          "       seedacc-match SEED... --out-dir DIR [-j N] [the options above]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
@@ -198,6 +201,7 @@ std::string usage_text() {
                 spectra::kGridLow, spectra::kGridHigh) +
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
+         check::target_usage(22) +
          "  --format, --units, --component   how SEED.csv is read, as for seedacc-check\n" +
          format("  --dt DT             resample the seed to DT s first (band-limited); a seed whose\n"
                 "                      step is over %g s is resampled to %g s without it; the step\n"
@@ -218,7 +222,7 @@ std::string usage_text() {
          "  -j N                match N seeds at once (default: the number of cores)\n"
          "  --help              show this text\n" +
          format("exit status: %d matched, %d a criterion not met (best record written),\n"
-                "             %d seed unreadable or output not written, %d usage error\n",
+                "             %d seed or target file unreadable or output not written, %d usage error\n",
                 kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
 }
 
@@ -229,6 +233,8 @@ Options parse_arguments(const std::vector<std::string>& args) {
                                  "--output-units",   "--out-dir", "-j"};
   names.insert(names.end(), check::reading_option_names().begin(),
                check::reading_option_names().end());
+  names.insert(names.end(), check::target_option_names().begin(),
+               check::target_option_names().end());
   const check::CommandLine line = check::split_command_line(args, names, {"--pad"});
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
@@ -245,6 +251,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
     }
     options.layout.unit = spectra::Unit::g;
   }
+  check::apply_target(options.target, options.criteria);
   if (!options.out_dir.empty()) {
     if (files.empty()) throw UsageError("no SEED given");
     options.inputs = files;
@@ -265,12 +272,6 @@ Options parse_arguments(const std::vector<std::string>& args) {
 }
 
 namespace {
-
-// What the matched record was matched to, in words, for the files that
-// name it.
-std::string target_words(const Options& options) {
-  return format("the spectrum of seedacc for damping %g", options.criteria.damping);
-}
 
 // Reads, prepares and matches the seed of `job`, and lays out its file and
 // report; writes nothing.
@@ -297,7 +298,7 @@ Outcome match_one(const Job& job, const Options& options) {
     }
     Settings settings{options.criteria, options.max_iterations, options.layout};
     settings.output.source = job.input;
-    settings.output.target = target_words(options);
+    settings.output.target = options.criteria.target.name();
     const MatchResult result = match_record(seed, settings);
     outcome.file = format_record_file(seed, result.acc, settings.output);
     spectra::Record matched = seed;
@@ -315,6 +316,8 @@ Outcome match_one(const Job& job, const Options& options) {
     report << "seedacc-match: " << spectra::printable(job.input) << " -> "
            << spectra::printable(job.output) << "\n" << spectra::describe_reading(seed)
            << check::units_warning(seed_motion.acceleration.value) << prepared
+           << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
+           << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
            << iteration_lines(result) << "\nmatched record, as written:\n" << peak_lines(motion);
     for (const spectra::Verdict& verdict : verdicts) {
       report << "\n";
@@ -358,6 +361,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   } catch (const UsageError& error) {
     err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
+  } catch (const spectra::InputError& error) {  // the target file
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
+    return kExitFailure;
   }
   if (options.help) {
     out << usage_text();

@@ -3,6 +3,7 @@
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--max-iterations N]
 //                 [--format NAME] [--units U] [--dt DT] [--component C] [--pad]
+//                 [--target SPEC] [--target-units U] [--target-damping H]
 //                 [--output-format F] [--digits N] [--output-units U]
 //   seedacc-match SEED... --out-dir DIR [-j N] [the options above]
 //
@@ -17,8 +18,9 @@
 // written --name=value. Exit status: 0 when every written record meets every
 // criterion of the chosen sets and the matcher's own, 4 when the matching
 // of one stopped without meeting them (the best record found is written all
-// the same), 1 when any record failed as below (the others still done), 1 when the seed cannot be read or
-// has fewer than kMinSamples samples, or the output cannot be written (it
+// the same), 1 when the target file cannot be read or any seed failed (the
+// others still done): it cannot be read, has fewer than kMinSamples
+// samples, or its output cannot be written (it
 // is written as the check writes its outputs, so it is never left
 // half-written), 2 for a usage error. Status 3 is none of these: on Windows
 // it is an abort.
@@ -48,7 +50,8 @@ struct Options {
   std::string output;               // one seed: where its matched record goes
   std::string out_dir;              // --out-dir: the folder of the matched records
   int threads = 0;                  // -j: records matched at once; 0: default_threads()
-  spectra::CriteriaOptions criteria;  // damping, frequency range and sets
+  spectra::CriteriaOptions criteria;  // damping, frequency range, target and sets
+  spectra::TargetRequest target;      // the target as given
   spectra::ReadOptions reading;       // --format, --units, --dt, --component
   bool pad = false;                   // --pad: zeros to spectra::kMinDuration
   OutputLayout layout;                // --output-format, --digits, --output-units
@@ -65,7 +68,9 @@ std::string usage_text();
 // iteration count outside 1 ... kMostIterations, files missing or too many
 // (without --out-dir: exactly SEED and OUT), an output that names the
 // seed, digits outside kFewestDigits ... kMostDigits, an at2 output in a
-// unit other than g, or -j below 1.
+// unit other than g, -j below 1, or a target that cannot be used
+// (check/target_options.h); spectra::InputError for a target file that
+// cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);
 
 // Runs the whole match: the report goes to `out`, messages to `err` (one

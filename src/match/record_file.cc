@@ -56,8 +56,7 @@ std::string seed_file(const spectra::Record& times, const std::vector<double>& a
   const int value_width = seed_width(significant_digits(layout));
   // The time, the comma, the acceleration and the line feed fit one line.
   assert(width + 1 + value_width + 1 <= textio::fmt::kMaxWidth);
-  std::string text =
-      std::string(" time(sec),matched-Acc(") + spectra::unit_name(layout.unit) + ")\n";
+  std::string text = record_header(layout.target, layout.unit) + "\n";
   text.reserve(text.size() + acc.size() * static_cast<std::size_t>(width + value_width + 2));
   char line[textio::fmt::kMaxWidth + 1];
   const double scale = spectra::gal_per_unit(layout.unit);
@@ -74,7 +73,8 @@ std::string seed_file(const spectra::Record& times, const std::vector<double>& a
 std::string at2_file(const spectra::Record& times, const std::vector<double>& acc,
                      const OutputLayout& layout) {
   std::string text = "PEER-style record written by seedacc-match\n";
-  text += "SOURCE " + spectra::printable(layout.source) + ", MATCHED TO " + layout.target + "\n";
+  text += "SOURCE " + spectra::printable(layout.source) + ", MATCHED TO " +
+          spectra::printable(layout.target) + "\n";
   text += "ACCELERATION TIME HISTORY IN UNITS OF G\n";
   text += spectra::format("NPTS=%8zu, DT=%10.*f SEC\n", acc.size(), std::max(4, time_decimals(times) + 1),
                           times.dt);
@@ -86,6 +86,13 @@ std::string at2_file(const spectra::Record& times, const std::vector<double>& ac
 }
 
 }  // namespace
+
+std::string record_header(const std::string& target_name, spectra::Unit unit) {
+  std::string quoted;
+  for (const char c : spectra::printable(target_name)) quoted += c == '"' ? "\"\"" : std::string(1, c);
+  return std::string(" time(sec),\"matched-Acc(") + spectra::unit_name(unit) + ") to " + quoted +
+         "\"";
+}
 
 const char* output_format_name(OutputFormat format) {
   switch (format) {

@@ -1,6 +1,6 @@
 // record_file.h: the layouts of the matched record's file, in one place
 // (--output-format, --digits, --output-units):
-// - seed (the default): the header " time(sec),matched-Acc(gal)", then per
+// - seed (the default): the header (record_header) naming the target, then per
 //   sample the time (F8.2 for times in hundredths, wider or with more
 //   decimals when the seed's times need them), a comma and the
 //   acceleration as E12.4 (E(N+8).N for N digits), each line ended by '\n';
@@ -11,7 +11,7 @@
 //   16384 values", then one acceleration a line, N digits;
 // - at2: PEER style, in g: a title line, a line naming the source record
 //   and the target, "ACCELERATION TIME HISTORY IN UNITS OF G",
-//   "NPTS=  16384, DT=  0.0100 SEC", then five values a line, N digits.
+//   "NPTS=   16384, DT=    0.0100 SEC", then five values a line, N digits.
 // The unit is gal unless --output-units names another (g for at2, always).
 #pragma once
 
@@ -25,8 +25,13 @@ namespace match {
 
 enum class OutputFormat { seed, csv, columns, at2 };
 
-// The header line of the seed layout in gal, without its line feed.
-constexpr const char* kRecordHeader = " time(sec),matched-Acc(gal)";
+// The header line of the seed layout for a record in `unit` matched to
+// the target called `target_name`, without its line feed:
+//    time(sec),"matched-Acc(gal) to NAME"
+// the second column quoted as comma-separated files quote a field (the
+// name may hold commas; a double quote in it is doubled, a control
+// character escaped as spectra::printable writes it).
+std::string record_header(const std::string& target_name, spectra::Unit unit = spectra::Unit::gal);
 
 // The acceleration field of the seed layout: E12.4.
 constexpr int kAccelerationWidth = 12;
@@ -46,7 +51,7 @@ struct OutputLayout {
   int digits = 0;                       // kFewestDigits ... kMostDigits; 0: the format's own
   spectra::Unit unit = spectra::Unit::gal;  // g for at2
   std::string source;  // at2: the record matched, as named on the command line
-  std::string target;  // at2: what it was matched to, in words
+  std::string target;  // the name of the target it was matched to
 };
 
 // "seed", "csv", "columns", "at2", and "seed|csv|columns|at2".

@@ -37,11 +37,11 @@ TEST(OutputLayouts, WrittenAsLaidOutAndReadBack) {
     const char* reason;
   } kRows[] = {
       {layout(OutputFormat::seed, 0, Unit::gal),
-       " time(sec),matched-Acc(gal)\n    0.00,  0.1500E+01\n    0.01, -0.2500E+03\n"
+       " time(sec),\"matched-Acc(gal) to the target\"\n    0.00,  0.1500E+01\n    0.01, -0.2500E+03\n"
        "    0.02,  0.9807E+03\n",
        "today's layout: F8.2 and E12.4"},
       {layout(OutputFormat::seed, 6, Unit::g),
-       " time(sec),matched-Acc(g)\n    0.00,  0.152957E-02\n    0.01, -0.254929E+00\n"
+       " time(sec),\"matched-Acc(g) to the target\"\n    0.00,  0.152957E-02\n    0.01, -0.254929E+00\n"
        "    0.02,  0.100000E+01\n",
        "six digits in g: E14.6, the header naming the unit"},
       {layout(OutputFormat::csv, 0, Unit::gal),

@@ -2,7 +2,6 @@
 #include "cli.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -21,8 +20,7 @@ namespace fs = std::filesystem;
 
 double parse_damping(const std::string& text) {
   double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+  if (!spectra::read_decimal(text, value)) {
     throw UsageError("--damping needs a number, got '" + text + "'");
   }
   if (!(value > 0.0 && value < 1.0)) {
@@ -33,6 +31,7 @@ double parse_damping(const std::string& text) {
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_damping(value);
   } else if (name == "--range") {
@@ -66,7 +65,61 @@ std::string output_path(const std::string& given, const std::string& input, bool
   return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
 }
 
+// The relative difference within which --dt agrees with a file's own step.
+constexpr double kStepAgreement = 1e-4;
+
 }  // namespace
+
+spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading) {
+  spectra::Record record = spectra::read_record_file(path, reading);
+  if (reading.dt > 0.0 && !record.one_column &&
+      std::fabs(record.dt - reading.dt) > kStepAgreement * reading.dt) {
+    throw spectra::InputError(spectra::format(
+        "%s: --dt %g s contradicts the file's own step %g s (the check judges the file as it "
+        "is; seedacc-match --dt resamples)",
+        path.c_str(), reading.dt, record.dt));
+  }
+  return record;
+}
+
+bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
+                        const std::string& value) {
+  try {
+    if (name == "--format") {
+      reading.format = spectra::parse_format_name(value);
+    } else if (name == "--units") {
+      reading.unit = spectra::parse_unit_name(value);
+    } else if (name == "--component") {
+      reading.component = spectra::parse_component_name(value);
+    } else if (name == "--dt") {
+      double dt = 0.0;
+      if (!spectra::read_decimal(value, dt) || !(dt > 0.0)) {
+        throw UsageError("--dt needs a time step in s above 0, got '" + value + "'");
+      }
+      reading.dt = dt;
+    } else {
+      return false;
+    }
+  } catch (const std::invalid_argument& error) {
+    throw UsageError(name + ": " + error.what());
+  }
+  return true;
+}
+
+const std::vector<std::string>& reading_option_names() {
+  static const std::vector<std::string> names{"--format", "--units", "--dt", "--component"};
+  return names;
+}
+
+std::string reading_usage() {
+  return "  --format NAME  read FILE as " + spectra::format_choices() +
+         " (default: found from\n"
+         "                 its content: text in columns, PEER NGA, K-NET/KiK-net, JMA CSV)\n"
+         "  --units U      unit of values whose file names none, " + spectra::unit_choices() +
+         " (default gal)\n"
+         "  --dt DT        time step of a file of one column of values, s\n"
+         "  --component C  the component of a JMA file to read, NS, EW or UD\n";
+}
 
 // Whether the two paths name one file: the same existing file by device
 // and inode, or, for a file not yet there, the same absolute path once
@@ -84,9 +137,10 @@ bool same_file(const std::string& first, const std::string& second) {
 std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT]\n"
-         "  FILE           record of time (s) and acceleration (gal), one\n"
-         "                 \"time,acceleration\" per line, as seedacc writes it;\n"
-         "                 several files give a report each, then a summary table\n"
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "  FILE           record: time (s) and acceleration in columns, as seedacc\n"
+         "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"
+         "                 give a report each, then a summary table\n"
          "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
          spectra::format("%g", spectra::kDefaultDamping) + ");\n"
          "                 the target is scaled by 1.5 / (1 + 10 H)\n" +
@@ -99,7 +153,8 @@ std::string usage_text() {
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
          "                 OUT may be a folder (one that exists, or ending in /), and\n"
          "                 must be one for several files: FOLDER/NAME.spectrum.csv,\n"
-         "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n"
+         "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n" +
+         reading_usage() +
          "  --help         show this text\n"
          "Exit status: 0 when every report was printed, whatever the verdicts; 1 when\n"
          "a record or an output could not be read or written; 2 for a usage error.\n";
@@ -108,14 +163,19 @@ std::string usage_text() {
 CommandLine split_command_line(const std::vector<std::string>& args,
                                const std::vector<std::string>& names) {
   CommandLine line;
+  bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "-h" || arg == "--help") {
-      line.help = true;
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      line.files.push_back(arg);
       continue;
     }
-    if (arg.size() < 2 || arg[0] != '-') {
-      line.files.push_back(arg);
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      line.help = true;
       continue;
     }
     // An option, with its value either attached by '=' or the next argument.
@@ -129,7 +189,10 @@ CommandLine split_command_line(const std::vector<std::string>& args,
       has_value = true;
     }
     if (std::find(names.begin(), names.end(), name) == names.end()) {
-      throw UsageError("unknown option '" + name + "'");
+      throw UsageError("unknown option '" + spectra::printable(name) + "'");
+    }
+    for (const auto& given : line.options) {
+      if (given.first == name) throw UsageError(name + " is given twice");
     }
     if (!has_value) {
       // The next argument is the value, unless it is another option.
@@ -146,7 +209,9 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  const CommandLine line = split_command_line(args, {"--damping", "--range", "--criteria", "--csv", "--svg"});
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--csv", "--svg"};
+  names.insert(names.end(), reading_option_names().begin(), reading_option_names().end());
+  const CommandLine line = split_command_line(args, names);
   options.help = line.help;
   options.inputs = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -197,7 +262,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
     options = parse_arguments(args);
     if (!options.help) planned = plan_outputs(options);
   } catch (const UsageError& error) {
-    err << "seedacc-check: " << error.what() << "\n" << usage_text();
+    err << "seedacc-check: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
   }
   if (options.help) {
@@ -210,9 +275,9 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   for (std::size_t i = 0; i < options.inputs.size(); ++i) {
     try {
       results[i] = std::make_unique<CheckResult>(
-          run_check(spectra::read_record_file(options.inputs[i]), options.criteria));
+          run_check(read_input(options.inputs[i], options.reading), options.criteria));
     } catch (const std::exception& error) {
-      err << "seedacc-check: " << error.what() << "\n";
+      err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
       status = kExitFailure;
     }
   }
@@ -226,7 +291,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   try {
     write_files(files);
   } catch (const OutputError& error) {
-    err << "seedacc-check: " << error.what() << "\n";
+    err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
     return kExitFailure;
   }
   std::vector<SummaryRow> rows;

@@ -2,7 +2,6 @@
 #include "cli.h"
 
 #include <cassert>
-#include <charconv>
 #include <cmath>
 
 #include "band_duration.h"
@@ -13,6 +12,7 @@
 #include "record_file.h"
 #include "report.h"
 #include "response.h"
+#include "text.h"
 
 namespace match {
 namespace {
@@ -22,15 +22,14 @@ using check::UsageError;
 
 double parse_double(const std::string& name, const std::string& text) {
   double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-      !std::isfinite(value)) {
+  if (!spectra::read_decimal(text, value)) {
     throw UsageError(name + " needs a number, got '" + text + "'");
   }
   return value;
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (check::set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_double(name, value);
     if (!(options.criteria.damping > 0.0 && options.criteria.damping < 1.0)) {
@@ -49,14 +48,13 @@ void set_option(Options& options, const std::string& name, const std::string& va
       throw UsageError(error.what());
     }
   } else {
-    int count = 0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), count);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || count < 1 ||
+    double count = 0.0;
+    if (!spectra::read_decimal(value, count) || count != std::floor(count) || count < 1 ||
         count > kMostIterations) {
       throw UsageError("--max-iterations needs a whole number from 1 to " +
                        std::to_string(kMostIterations) + ", got '" + value + "'");
     }
-    options.max_iterations = count;
+    options.max_iterations = static_cast<int>(count);
   }
 }
 
@@ -143,23 +141,29 @@ spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_d
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N]\n"
-         "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
-         "  OUT.csv             the matched record, written in the same layout\n" +
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
+         "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
+         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
          format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
                 spectra::kDefaultDamping) +
          format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
                 spectra::kGridLow, spectra::kGridHigh) +
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
-         "  --help              show this text\n"
-         "exit status: 0 matched, 3 a criterion not met (best record written),\n"
-         "             1 seed unreadable or output not written, 2 usage error\n";
+         "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
+         "  --help              show this text\n" +
+         format("exit status: %d matched, %d a criterion not met (best record written),\n"
+                "             %d seed unreadable or output not written, %d usage error\n",
+                kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  const check::CommandLine line =
-      check::split_command_line(args, {"--damping", "--range", "--criteria", "--max-iterations"});
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations"};
+  names.insert(names.end(), check::reading_option_names().begin(),
+               check::reading_option_names().end());
+  const check::CommandLine line = check::split_command_line(args, names);
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -182,7 +186,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     options = parse_arguments(args);
   } catch (const UsageError& error) {
-    err << "seedacc-match: " << error.what() << "\n" << usage_text();
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
   }
   if (options.help) {
@@ -190,14 +194,14 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitMatched;
   }
   try {
-    const spectra::Record seed = spectra::read_record_file(options.input);
+    const spectra::Record seed = check::read_input(options.input, options.reading);
     if (seed.acc.size() < kMinSamples) {
-      err << "seedacc-match: " << options.input << ": " << seed.acc.size()
+      err << "seedacc-match: " << spectra::printable(options.input) << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
       return kExitFailure;
     }
     if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
-      err << "seedacc-match: " << options.input << ": no point of the spectrum lies in the "
+      err << "seedacc-match: " << spectra::printable(options.input) << ": no point of the spectrum lies in the "
           << "range and below the record's Nyquist frequency\n";
       return kExitFailure;
     }
@@ -215,9 +219,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
          spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdicts) {
       verdicts.push_back(std::move(verdict));
     }
-    out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
-        << iteration_lines(result) << "\nmatched record, as written:\n"
-        << peak_lines(motion)
+    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
+        << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
+        << check::units_warning(seed_motion.acceleration.value) << iteration_lines(result)
+        << "\nmatched record, as written:\n" << peak_lines(motion)
         << band_lines(band_durations(seed.acc, seed.dt), band_durations(matched.acc, matched.dt));
     for (const spectra::Verdict& verdict : verdicts) {
       out << "\n";
@@ -230,7 +235,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     return spectra::all_pass(verdicts) ? kExitMatched : kExitNotMatched;
   } catch (const std::exception& error) {
-    err << "seedacc-match: " << error.what() << "\n";
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
     return kExitFailure;
   }
 }

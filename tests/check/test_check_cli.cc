@@ -136,11 +136,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "seedacc-check: bad.csv: cannot open (No such file or directory)"},
         BadInput{"Empty", "", "seedacc-check: bad.csv:1: the file is empty"},
         BadInput{"NotTwoNumbers", " h\n0.00,1\n0.01,x\n",
-                 "seedacc-check: bad.csv:3: expected two numbers separated by a comma "
-                 "(time,acceleration), found \"0.01,x\""},
+                 "seedacc-check: bad.csv:3: expected two numbers, time and acceleration, "
+                 "separated by a comma, a semicolon, blanks or a tab, found \"0.01,x\""},
         BadInput{"Unequal", "0.00,1\n0.01,1\n0.03,1\n0.04,1\n0.05,1\n",
                  "seedacc-check: bad.csv:3: time 0.03 s breaks the equal spacing of the "
-                 "times (dt 0.0125 s, expected 0.0225 s within 0.005 s)"},
+                 "times (dt 0.0125 s, expected 0.0225 s within 0.005 s); the largest deviation "
+                 "in the file, 0.0075 s (1 step off)"},
         BadInput{"OneRecord", " h\n0.00,1\n",
                  "seedacc-check: bad.csv:3: only 1 record; at least 2 are needed"}),
     [](const testing::TestParamInfo<BadInput>& info) { return info.param.name; });
@@ -208,6 +209,18 @@ TEST_F(Cli, SeveralFilesGiveReportsAndSummary) {
   EXPECT_NE(outcome.out.find("\nseedacc-check: two.csv\n"), std::string::npos);
 }
 
+// "--" ends the options, a sign may lead a number, and a name with a
+// control character is printed escaped, on one line.
+TEST_F(Cli, OptionEndSignAndControlCharacters) {
+  fs::copy_file(dir_ / "work" / "good.csv", dir_ / "work" / "-odd.csv");
+  Outcome outcome = run("--damping +0.05 --range=+0.1:+50 -- -odd.csv");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out.rfind("seedacc-check: -odd.csv\n", 0), 0u) << outcome.out;
+  outcome = run("good.csv \"$(printf 'new\\nline.csv')\"");
+  EXPECT_EQ(outcome.err, "seedacc-check: new\\nline.csv: cannot open (No such file or directory)\n");
+  EXPECT_NE(outcome.out.find("\n  new\\nline.csv  not read\n"), std::string::npos) << outcome.out;
+}
+
 TEST_F(Cli, UsageErrorsExitTwoWithUsage) {
   const char* const cases[][2] = {
       {"good.csv --frobnicate", "unknown option '--frobnicate'"},
@@ -217,7 +230,10 @@ TEST_F(Cli, UsageErrorsExitTwoWithUsage) {
       {"good.csv --damping 0", "--damping must be between 0 and 1 (exclusive), got '0'"},
       {"good.csv --damping 1", "--damping must be between 0 and 1 (exclusive), got '1'"},
       {"good.csv --damping -0.1", "--damping must be between 0 and 1 (exclusive), got '-0.1'"},
-      {"good.csv --damping nan", "--damping must be between 0 and 1 (exclusive), got 'nan'"},
+      {"good.csv --damping nan", "--damping needs a number, got 'nan'"},
+      {"good.csv --csv a.csv --csv=b.csv", "--csv is given twice"},
+      {"good.csv --damping=+-0.05", "--damping needs a number, got '+-0.05'"},
+      {"good.csv \"--$(printf '\\033')x\"", "unknown option '--\\x1bx'"},
       {"good.csv --damping 5%", "--damping needs a number, got '5%'"},
       {"--csv a.csv", "no record FILE given"},
       {"good.csv good.csv --csv t.csv",

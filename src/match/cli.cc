@@ -117,6 +117,7 @@ std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "                     [--max-samples N]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
          "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
@@ -126,7 +127,8 @@ std::string usage_text() {
                 spectra::kGridLow, spectra::kGridHigh) +
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
-         "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
+         "  --format, --units, --dt, --component, --max-samples   how SEED.csv is read,\n"
+         "                      as for seedacc-check\n"
          "  --help              show this text\n" +
          format("exit status: %d matched, %d a criterion not met (best record written),\n"
                 "             %d seed unreadable or output not written, %d usage error\n",

@@ -163,6 +163,12 @@ Record read_record_file(const std::string& path, const ReadOptions& options) {
   return parse_record(in, path, options);
 }
 
+double step_resolution(double dt) {
+  double unit = 1.0;
+  while (unit > 1e-9 && std::fabs(dt / unit - std::round(dt / unit)) > 1e-6) unit /= 10.0;
+  return unit;
+}
+
 std::string describe_reading(const Record& record) {
   std::string text = std::string("read: ") + format_title(record);
   if (!record.component.empty()) text += ", component " + record.component;
@@ -200,12 +206,6 @@ void settle_unit(Record& record, std::optional<Unit> named, long line,
     record.unit = Unit::gal;
     record.unit_origin = UnitOrigin::fallback;
   }
-}
-
-double step_resolution(double dt) {
-  double unit = 1.0;
-  while (unit > 1e-9 && std::fabs(dt / unit - std::round(dt / unit)) > 1e-6) unit /= 10.0;
-  return unit;
 }
 
 std::vector<std::string_view> split_blanks(std::string_view text) {

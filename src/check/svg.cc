@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "synthesis/target_sa.h"
 
 namespace check {
 namespace {
@@ -369,18 +368,19 @@ void draw_spectrum(Writer& svg, const CheckResult& result, const Frame& box) {
   // The target drawn through its corner periods as well as the grid.
   std::vector<double> periods;
   for (const spectra::SpectrumPoint& point : points) periods.push_back(point.period);
-  for (const double corner : {synthesis::kPer1, synthesis::kPer2}) {
+  const spectra::Target& target_spectrum = result.evaluation.options.target;
+  for (const double corner : target_spectrum.corner_periods()) {
     if (corner > period_axis.low && corner < period_axis.high) periods.push_back(corner);
   }
   std::sort(periods.begin(), periods.end());
   std::vector<std::pair<double, double>> target_line, band;
   for (const double period : periods) {
-    const double target = spectra::damped_target(period, damping);
+    const double target = target_spectrum.sa(period, damping);
     target_line.emplace_back(period_axis.map(period), sa_axis.map(target));
     band.emplace_back(period_axis.map(period), sa_axis.map(spectra::kBandHigh * target));
   }
   for (auto period = periods.rbegin(); period != periods.rend(); ++period) {
-    const double target = spectra::damped_target(*period, damping);
+    const double target = target_spectrum.sa(*period, damping);
     band.emplace_back(period_axis.map(*period), sa_axis.map(spectra::kBandLow * target));
   }
   std::vector<std::pair<double, double>> computed;
@@ -414,9 +414,10 @@ void draw_spectrum(Writer& svg, const CheckResult& result, const Frame& box) {
 void spectrum_heading(Writer& svg, const CheckResult& result, const Frame& box) {
   const spectra::Evaluation& evaluation = result.evaluation;
   const double damping = evaluation.options.damping;
+  const std::string target = xml_escape(evaluation.options.target.name());
   char buffer[256];
-  std::string title = spectra::format("Response spectrum (pseudo-acceleration, damping %g %%):",
-                                      100.0 * damping);
+  std::string title = spectra::format("Response spectrum (pseudo-acceleration, damping %g %%) to ",
+                                      100.0 * damping) + target + ":";
   for (const spectra::Verdict& verdict : evaluation.verdicts) {
     title += spectra::format(" <tspan font-weight=\"bold\" fill=\"%s\">%s %s</tspan>",
                              verdict.pass ? "#1a7f37" : kComputedColour, verdict.tag.c_str(),
@@ -437,12 +438,15 @@ void spectrum_heading(Writer& svg, const CheckResult& result, const Frame& box) 
   svg.label_at(x + 36, key_y + 4, buffer, 12, "start");
   x += 215;
   svg.line(x, key_y, x + 30, key_y, kTargetColour, 1.6, " stroke-dasharray=\"7,4\"");
-  svg.label_at(x + 36, key_y + 4, "target", 12, "start");
-  x += 100;
+  svg.label_at(x + 36, key_y + 4, "target " + target, 12, "start");
+  // About 7 pixels a character at 12 px.
+  x += std::max(100.0, 56.0 + 7.0 * static_cast<double>(evaluation.options.target.name().size()));
   svg.text += "<rect x=\"" + number(x) + "\" y=\"" + number(key_y - 6) +
               "\" width=\"30\" height=\"12\" fill=\"" + kBandColour +
               "\" fill-opacity=\"0.45\"/>\n";
-  svg.label_at(x + 36, key_y + 4, "target -10 % to +30 %", 12, "start");
+  std::snprintf(buffer, sizeof buffer, "target -%.0f %% to +%.0f %%",
+                100.0 * (1.0 - spectra::kBandLow), 100.0 * (spectra::kBandHigh - 1.0));
+  svg.label_at(x + 36, key_y + 4, buffer, 12, "start");
 }
 
 // The ratio Sa / target on a linear axis, bottom panel: the compared

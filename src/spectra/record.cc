@@ -237,4 +237,10 @@ Record read_record_file(const std::string& path) {
   return parse_record(in, path);
 }
 
+int time_decimals(const Record& record) {
+  if (!(record.time_resolution > 0.0) || record.time_resolution >= 1.0) return 0;
+  const double decimals = std::round(-std::log10(record.time_resolution));
+  return static_cast<int>(std::fmin(decimals, 6.0));
+}
+
 }  // namespace spectra

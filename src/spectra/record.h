@@ -44,6 +44,10 @@ struct Record {
   double end_time() const { return time_at(acc.size() - 1); }
 };
 
+// Decimals with which the record's own times are printed (2 for times
+// written as 163.83), from its time resolution; 0 to 6.
+int time_decimals(const Record& record);
+
 // Reads a record from `in`; `source` names it in messages.
 //
 // Rules:

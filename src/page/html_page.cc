@@ -1,0 +1,178 @@
+// html_page.cc: the page of one or several records (see html_page.h).
+#include "html_page.h"
+
+#include <sstream>
+
+#include "canvas.h"
+#include "text.h"
+
+namespace page {
+namespace {
+
+// The page's style: the screen, and A4 print with one page per section.
+// The print heights of the figures keep a record's section on one page.
+const char* const kStyle = R"(
+@page { size: A4; margin: 10mm; }
+body { font-family: "DejaVu Sans", Arial, Helvetica, sans-serif; font-size: 10pt;
+  color: #111; margin: 0 auto; max-width: 1000px; padding: 10px 16px; }
+h1 { font-size: 14pt; margin: 0 0 4px; overflow-wrap: anywhere; }
+h2 { font-size: 10.5pt; margin: 8px 0 2px; }
+table { border-collapse: collapse; width: 100%; }
+th, td { text-align: left; vertical-align: top; padding: 1px 6px; border-bottom: 1px solid #ddd;
+  overflow-wrap: anywhere; }
+thead th { border-bottom: 1px solid #888; }
+table.facts th { font-weight: normal; color: #555; white-space: nowrap; width: 1%; }
+td.number { text-align: right; white-space: nowrap; }
+.pass { color: #1a7f37; font-weight: bold; }
+.fail { color: #c0392b; font-weight: bold; }
+p.verdict { font-family: "DejaVu Sans Mono", monospace; font-weight: bold; margin: 4px 0; }
+svg { display: block; width: 100%; height: auto; }
+section { break-after: page; }
+section:last-child { break-after: auto; }
+@media print {
+  body { max-width: none; padding: 0; font-size: 7.5pt; }
+  h1 { font-size: 11pt; }
+  h2 { font-size: 8.5pt; margin: 3px 0 1px; }
+  svg.histories { max-height: 66mm; }
+  svg.husid { max-height: 26mm; }
+  svg.spectrum { max-height: 84mm; }
+  tr, svg { break-inside: avoid; }
+}
+)";
+
+std::string cell(const char* tag, const std::string& text, const std::string& css_class = "") {
+  return std::string("<") + tag + (css_class.empty() ? "" : " class=\"" + css_class + "\"") +
+         ">" + xml_escape(text) + "</" + tag + ">";
+}
+
+std::string pass_cell(bool pass) {
+  return pass ? cell("td", "PASS", "pass") : cell("td", "FAIL", "fail");
+}
+
+// Facts two to a row.
+std::string facts_table(const std::vector<Fact>& facts) {
+  std::string html = "<table class=\"facts\">\n";
+  for (std::size_t i = 0; i < facts.size(); i += 2) {
+    html += "<tr>" + cell("th", facts[i].label) + cell("td", facts[i].value);
+    if (i + 1 < facts.size()) html += cell("th", facts[i + 1].label) + cell("td", facts[i + 1].value);
+    html += "</tr>\n";
+  }
+  return html + "</table>\n";
+}
+
+// The note of a criterion splits into its limit and its details at the
+// first "; ".
+std::string criteria_table(const spectra::Verdict& verdict) {
+  std::string html =
+      "<table class=\"criteria\">\n<thead><tr><th>criterion</th><th>figure</th>"
+      "<th>limit</th><th>details</th><th>result</th></tr></thead>\n<tbody>\n";
+  for (const spectra::Criterion& criterion : verdict.criteria) {
+    const std::size_t split = criterion.note.find("; ");
+    const std::string limit = criterion.note.substr(0, split);
+    const std::string details = split == std::string::npos ? "" : criterion.note.substr(split + 2);
+    html += "<tr>" + cell("td", criterion.name) + cell("td", criterion.figure, "number") +
+            cell("td", limit) + cell("td", details) + pass_cell(criterion.pass) + "</tr>\n";
+  }
+  html += "</tbody>\n</table>\n";
+  for (const std::string& line : verdict_lines(verdict)) {
+    html += "<p class=\"verdict\">" + xml_escape(line) + "</p>\n";
+  }
+  return html;
+}
+
+std::string section_html(const RecordSection& section) {
+  std::string html = "<section id=\"" + xml_escape(section.id) + "\">\n";
+  html += cell("h1", section.title) + "\n" + facts_table(section.facts);
+  for (const Figure& figure : section.figures) {
+    html += cell("h2", figure.title) + "\n" + inline_svg(figure);
+  }
+  html += "<h2>Criteria</h2>\n" + criteria_table(section.verdict);
+  return html + "</section>\n";
+}
+
+std::string summary_html(const std::vector<SummaryLine>& lines) {
+  std::string html =
+      "<section id=\"summary\">\n<h1>Summary</h1>\n<table class=\"summary\">\n<thead><tr>"
+      "<th>record</th><th>peak acc. (gal)</th><th>peak vel. (cm/s)</th><th>peak disp. (cm)</th>"
+      "<th>D5-95 (s)</th><th>smallest ratio</th><th>largest ratio</th><th>verdict</th>"
+      "</tr></thead>\n<tbody>\n";
+  for (const SummaryLine& line : lines) {
+    html += "<tr><td><a href=\"#" + xml_escape(line.id) + "\">" + xml_escape(line.name) + "</a></td>";
+    if (line.view == nullptr) {
+      html += "<td colspan=\"7\">" + xml_escape(line.failure) + "</td></tr>\n";
+      continue;
+    }
+    const spectra::MotionSummary& motion = *line.view->motion;
+    const spectra::Evaluation& evaluation = *line.view->evaluation;
+    const auto number = [](const std::string& text) { return cell("td", text, "number"); };
+    html += number(spectra::format("%.4g", motion.acceleration.value)) +
+            number(spectra::format("%.4g", motion.velocity.value)) +
+            number(spectra::format("%.4g", motion.displacement.value)) +
+            number(motion.duration.defined ? spectra::format("%.4g", motion.duration.length())
+                                           : "undefined");
+    if (evaluation.fit.count > 0) {
+      html += number(spectra::format("%.3f", evaluation.points[evaluation.fit.lowest].ratio)) +
+              number(spectra::format("%.3f", evaluation.points[evaluation.fit.highest].ratio));
+    } else {
+      html += "<td>none compared</td><td></td>";
+    }
+    html += pass_cell(evaluation.verdict.pass) + "</tr>\n";
+  }
+  return html + "</tbody>\n</table>\n</section>\n";
+}
+
+}  // namespace
+
+std::vector<Figure> record_figures(const RecordView& view, const spectra::Record* seed,
+                                   const std::string& prefix) {
+  return {histories_figure(view, seed, prefix), husid_figure(view, prefix),
+          spectrum_figure(view, prefix)};
+}
+
+std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
+                               const std::string& date) {
+  const spectra::Record& record = *view.record;
+  const spectra::Evaluation& evaluation = *view.evaluation;
+  const double damping = evaluation.options.damping;
+  return {
+      {"file", file.name},
+      {"size", spectra::format("%ju bytes", static_cast<std::uintmax_t>(file.size))},
+      {"SHA-256", file.sha256},
+      {"format", std::string("time (s), acceleration (gal) in columns, ") +
+                     (record.has_header ? "header line present" : "no header line")},
+      {"samples", spectra::format("%zu at dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
+                                  record.dt, record.start_time, record.end_time())},
+      {"corrections", "none: read as written"},
+      {"target", "the spectrum of seedacc (gal), for 5 % damping"},
+      {"damping", spectra::format("h = %g; target times 1.5 / (1 + 10 h) = %.6g", damping,
+                                  spectra::damping_factor(damping))},
+      {"criteria", spectra::format("compared: %zu points in %g-%g Hz, at most the Nyquist "
+                                   "frequency %.6g Hz", evaluation.compared.compared_count(),
+                                   evaluation.options.range.low, evaluation.options.range.high,
+                                   evaluation.compared.nyquist)},
+      {"program", "seedacc, git commit " + program_version()},
+      {"run", date},
+  };
+}
+
+std::vector<std::string> verdict_lines(const spectra::Verdict& verdict) {
+  std::ostringstream text;
+  spectra::write_verdict(text, verdict);
+  std::istringstream lines(text.str());
+  std::vector<std::string> found;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("verdict", 0) == 0) found.push_back(line);
+  }
+  return found;
+}
+
+std::string html_page(const std::string& title, const std::vector<SummaryLine>& summary,
+                      const std::vector<RecordSection>& sections) {
+  std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n";
+  html += "<title>" + xml_escape(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
+  if (!summary.empty()) html += summary_html(summary);
+  for (const RecordSection& section : sections) html += section_html(section);
+  return html + "</body>\n</html>\n";
+}
+
+}  // namespace page

@@ -9,6 +9,8 @@
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
+#include "page.h"
+#include "provenance.h"
 #include "report.h"
 #include "textio/fmt.h"
 
@@ -40,6 +42,8 @@ void set_option(Options& options, const std::string& name, const std::string& va
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
+  } else if (name == "--html") {
+    options.html_path = value;
   } else {
     int count = 0;
     const auto result = std::from_chars(value.data(), value.data() + value.size(), count);
@@ -109,11 +113,14 @@ spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSum
 
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
+         "                     [--html OUT.html]\n"
          "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
          "  OUT.csv             the matched record, written in the same layout\n"
          "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
          "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
          "  --max-iterations N  at most N correction steps a pass, 1 to 1000 (default 40)\n"
+         "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
+         "                      provenance, drawings and criteria, printable on A4\n"
          "  --help              show this text\n"
          "exit status: 0 matched, 3 every criterion not met (best record written),\n"
          "             1 seed unreadable or output not written, 2 usage error\n";
@@ -122,7 +129,7 @@ std::string usage_text() {
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
   const check::CommandLine line =
-      check::split_command_line(args, {"--damping", "--range", "--max-iterations"});
+      check::split_command_line(args, {"--damping", "--range", "--max-iterations", "--html"});
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -136,6 +143,14 @@ Options parse_arguments(const std::vector<std::string>& args) {
   options.output = files[1];
   if (check::same_file(options.input, options.output)) {
     throw UsageError("OUT.csv names the seed itself");
+  }
+  if (!options.html_path.empty()) {
+    if (check::same_file(options.html_path, options.input)) {
+      throw UsageError("--html names the seed itself");
+    }
+    if (check::same_file(options.html_path, options.output)) {
+      throw UsageError("--html and OUT.csv name the same file");
+    }
   }
   return options;
 }
@@ -195,15 +210,24 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     const MatchResult result =
         match_record(seed, Settings{options.criteria, options.max_iterations});
-    check::write_files({{options.output, format_record_file(seed, result.acc)}});
+    const std::string record_file = format_record_file(seed, result.acc);
     spectra::Record matched = seed;
     matched.source = options.output;
     matched.acc = result.acc;
     const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
     const spectra::MotionSummary motion = spectra::summarize_motion(matched);
-    const spectra::Verdict verdict = full_verdict(
-        spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdict, motion,
-        seed_motion.duration.length());
+    spectra::Evaluation evaluation =
+        spectra::evaluate_record(matched.dt, matched.acc, options.criteria);
+    evaluation.verdict = full_verdict(evaluation.verdict, motion, seed_motion.duration.length());
+    const spectra::Verdict& verdict = evaluation.verdict;
+    std::vector<check::OutputFile> files{{options.output, record_file}};
+    if (!options.html_path.empty()) {
+      const MatchPage match{&seed, page::file_facts(options.input), &matched,
+                            page::content_facts(options.output, record_file), &result, &motion,
+                            &evaluation};
+      files.push_back({options.html_path, format_html(match, page::run_date())});
+    }
+    check::write_files(files);
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
         << iteration_lines(result) << "\nmatched record, as written:\n"
         << peak_lines(motion) << "\n";

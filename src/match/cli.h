@@ -1,7 +1,7 @@
 // cli.h: the command line of seedacc-match.
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
-//                 [--max-iterations N]
+//                 [--max-iterations N] [--html OUT.html]
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
@@ -32,6 +32,7 @@ constexpr int kMostIterations = 1000;
 struct Options {
   std::string input;
   std::string output;
+  std::string html_path;  // empty: no page
   spectra::CriteriaOptions criteria;  // damping and frequency range
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
@@ -44,7 +45,7 @@ std::string usage_text();
 // an unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range the check would refuse, an
 // iteration count outside 1 ... 1000, files missing or too many, or an
-// output that names the seed.
+// output (the record or the page) that names the seed or the other output.
 Options parse_arguments(const std::vector<std::string>& args);
 
 // The record file of `acc` laid out as `layout` (its start time, step and

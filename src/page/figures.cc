@@ -15,12 +15,14 @@ namespace {
 constexpr double kWidth = 900;
 constexpr double kLeft = 90;    // plot frames: left and right edge
 constexpr double kRight = 870;
-constexpr double kPanelHeight = 64;   // one time-history panel
-constexpr double kPanelGap = 30;      // above each panel: its heading
-constexpr double kBottomAxis = 48;    // below the last panel: ticks and title
-constexpr double kHusidHeight = 96;
-constexpr double kSpectrumHeight = 210;
-constexpr double kRatioHeight = 130;
+constexpr double kPanelHeight = 44;   // one time-history panel
+constexpr double kPanelGap = 22;      // above each panel: its heading
+constexpr double kBottomAxis = 44;    // below the last panel: ticks and title
+constexpr double kHusidHeight = 60;
+constexpr double kSpectrumHeight = 150;
+constexpr double kSpectrumTop = 78;   // above it: heading, legend, period axis
+constexpr double kRatioGap = 68;      // between the spectrum and the ratio panel
+constexpr double kRatioHeight = 90;
 constexpr int kRatioIntervals = 5;
 constexpr double kMaxRatioShown = 3.0;
 constexpr double kFinePoints = 600;   // target line: points over the grid's span
@@ -87,7 +89,7 @@ void draw_trace(Canvas& canvas, const Trace& trace, const Frame& box, const Axis
                 int decimals, bool last, const std::string& clip_id) {
   const double largest = std::fabs(trace.peak.value);
   const double extent = largest > 0.0 && std::isfinite(largest) ? largest : 1.0;
-  const double step = nice_step(extent / 2.0);
+  const double step = nice_step(extent);
   const double limit = std::ceil(extent / step) * step;
   const int intervals = static_cast<int>(std::lround(2.0 * limit / step));
   const Axis value_axis{-limit, limit, false, box.bottom, box.top};
@@ -266,7 +268,7 @@ void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, dou
         evaluation.points[evaluation.fit.highest].ratio, evaluation.fit.mean_ratio,
         evaluation.fit.count), 12, "end");
   }
-  const double key_y = top + 20;
+  const double key_y = top + 18;
   double x = kLeft;
   canvas.line(x, key_y, x + 30, key_y, kComputedColour, 1.8);
   canvas.label(x + 36, key_y + 4, spectra::format("computed, damping %g %%",
@@ -357,7 +359,9 @@ void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Fra
     const bool target = level == 1.0;
     canvas.line(box.left, y_of(level), box.right, y_of(level), target ? kTargetColour : "#2e8b57",
                 target ? 1.4 : 1.2, target ? "" : " stroke-dasharray=\"6,3\"");
-    canvas.label(box.right + 4, y_of(level) + 4, spectra::format("%.2f", level), 11, "start");
+    // Below the lower limit, above the upper one: apart however close.
+    const double shift = level < 1.0 ? 13 : level > 1.0 ? -2 : 4;
+    canvas.label(box.right + 4, y_of(level) + shift, spectra::format("%.2f", level), 11, "start");
   }
   Points line;
   std::string marks;
@@ -388,11 +392,10 @@ Figure spectrum_figure(const RecordView& view, const std::string& prefix) {
   figure.kind = "spectrum";
   figure.title = "Response spectrum against the target, and their ratio";
   Canvas canvas;
-  spectrum_heading(canvas, evaluation, 18);
-  const double spectrum_top = 95;
-  draw_spectrum(canvas, evaluation, Frame{kLeft, kRight, spectrum_top, spectrum_top + kSpectrumHeight},
+  spectrum_heading(canvas, evaluation, 16);
+  draw_spectrum(canvas, evaluation, Frame{kLeft, kRight, kSpectrumTop, kSpectrumTop + kSpectrumHeight},
                 prefix);
-  const double ratio_top = spectrum_top + kSpectrumHeight + 70;
+  const double ratio_top = kSpectrumTop + kSpectrumHeight + kRatioGap;
   draw_ratio(canvas, evaluation, Frame{kLeft, kRight, ratio_top, ratio_top + kRatioHeight}, prefix);
   figure.height = ratio_top + kRatioHeight + kBottomAxis;
   figure.body = std::move(canvas.text);

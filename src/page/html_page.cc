@@ -20,7 +20,8 @@ h2 { font-size: 10.5pt; margin: 8px 0 2px; }
 table { border-collapse: collapse; width: 100%; }
 th, td { text-align: left; vertical-align: top; padding: 1px 6px; border-bottom: 1px solid #ddd;
   overflow-wrap: anywhere; }
-thead th { border-bottom: 1px solid #888; }
+thead th { border-bottom: 1px solid #888; white-space: nowrap; }
+table.criteria td:first-child, td.pass, td.fail { white-space: nowrap; }
 table.facts th { font-weight: normal; color: #555; white-space: nowrap; width: 1%; }
 td.number { text-align: right; white-space: nowrap; }
 .pass { color: #1a7f37; font-weight: bold; }
@@ -30,12 +31,11 @@ svg { display: block; width: 100%; height: auto; }
 section { break-after: page; }
 section:last-child { break-after: auto; }
 @media print {
-  body { max-width: none; padding: 0; font-size: 7.5pt; }
-  h1 { font-size: 11pt; }
-  h2 { font-size: 8.5pt; margin: 3px 0 1px; }
-  svg.histories { max-height: 66mm; }
-  svg.husid { max-height: 26mm; }
-  svg.spectrum { max-height: 84mm; }
+  body { max-width: none; padding: 0; font-size: 6.5pt; line-height: 1.15; }
+  h1 { font-size: 10pt; margin: 0 0 2px; }
+  h2 { font-size: 7.5pt; margin: 2px 0 0; }
+  th, td { padding: 0 4px; }
+  p.verdict { margin: 2px 0; }
   tr, svg { break-inside: avoid; }
 }
 )";
@@ -136,7 +136,7 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
   const double damping = evaluation.options.damping;
   return {
       {"file", file.name},
-      {"size", spectra::format("%ju bytes", static_cast<std::uintmax_t>(file.size))},
+      {"size", spectra::format("%llu bytes", static_cast<unsigned long long>(file.size))},
       {"SHA-256", file.sha256},
       {"format", std::string("time (s), acceleration (gal) in columns, ") +
                      (record.has_header ? "header line present" : "no header line")},

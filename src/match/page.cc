@@ -27,7 +27,7 @@ std::string format_html(const MatchPage& match, const std::string& date) {
   const std::vector<page::Fact> seed_facts = {
       {"seed file", match.seed_file.name},
       {"seed size", spectra::format("%llu bytes", static_cast<unsigned long long>(match.seed_file.size))},
-      {"seed SHA-256", match.seed_file.sha256},
+      {"seed SHA-256", match.seed_file.sha256, true},
       {"seed samples", spectra::format("%zu at dt = %.6g s", match.seed->acc.size(),
                                        match.seed->dt)},
       {"iterations", iterations_words(*match.result)},

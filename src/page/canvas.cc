@@ -56,6 +56,7 @@ std::vector<Tick> linear_ticks(double low, double high, int count) {
     const double value = static_cast<double>((first + k) * step);
     ticks.push_back({value == 0.0 ? 0.0 : value, true});
   }
+  if (ticks.empty()) ticks.push_back({low, true});  // a range narrower than DBL_MIN
   return ticks;
 }
 

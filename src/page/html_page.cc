@@ -49,14 +49,21 @@ std::string pass_cell(bool pass) {
   return pass ? cell("td", "PASS", "pass") : cell("td", "FAIL", "fail");
 }
 
-// Facts two to a row.
+// Facts two to a row, in order; a wide one on a row of its own, so that
+// a SHA-256 is never broken.
 std::string facts_table(const std::vector<Fact>& facts) {
   std::string html = "<table class=\"facts\">\n";
-  for (std::size_t i = 0; i < facts.size(); i += 2) {
-    html += "<tr>" + cell("th", facts[i].label) + cell("td", facts[i].value);
-    if (i + 1 < facts.size()) html += cell("th", facts[i + 1].label) + cell("td", facts[i + 1].value);
-    html += "</tr>\n";
+  bool open = false;
+  for (const Fact& fact : facts) {
+    if (open && fact.wide) html += "</tr>\n";
+    if (!open || fact.wide) html += "<tr>";
+    html += cell("th", fact.label) +
+            (fact.wide ? "<td colspan=\"3\">" + xml_escape(fact.value) + "</td>"
+                       : cell("td", fact.value));
+    open = !open && !fact.wide;
+    if (!open) html += "</tr>\n";
   }
+  if (open) html += "</tr>\n";
   return html + "</table>\n";
 }
 
@@ -137,7 +144,7 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
   return {
       {"file", file.name},
       {"size", spectra::format("%llu bytes", static_cast<unsigned long long>(file.size))},
-      {"SHA-256", file.sha256},
+      {"SHA-256", file.sha256, true},
       {"format", std::string("time (s), acceleration (gal) in columns, ") +
                      (record.has_header ? "header line present" : "no header line")},
       {"samples", spectra::format("%zu at dt = %.6g s, %.6g s to %.6g s", record.acc.size(),

@@ -13,10 +13,12 @@
 
 namespace page {
 
-// One line of provenance: what it is, and its value (plain text).
+// One line of provenance: what it is, and its value (plain text). Facts
+// stand two to a row; a wide one (a SHA-256) has a row of its own.
 struct Fact {
   std::string label;
   std::string value;
+  bool wide = false;
 };
 
 // One record's section of the page, shown in this order: title, facts,

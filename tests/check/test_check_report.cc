@@ -192,11 +192,12 @@ TEST(Picture, WellFormedWithBothCurvesBandAndEscapedName) {
   const std::string coarse = check::format_svg(sample_result("c.csv", 1.0, 0.02));
   EXPECT_NE(coarse.find("Nyquist 25 Hz"), std::string::npos);
   EXPECT_NE(coarse.find("id=\"nyquist-ratio\""), std::string::npos);
-  for (const char* part : {"width=\"900\" height=\"820\"", "id=\"history\"", "id=\"ratio\"",
+  for (const char* part : {"width=\"900.00\"", "id=\"history\"", "id=\"ratio\"",
                            "id=\"outside-band\"", "frequency (Hz)", ">1.30<", ">0.90<",
                            "id=\"computed-sa\"", "id=\"target-sa\"", "id=\"band\"",
-                           "time (s)", "acceleration (gal)", "period (s)",
-                           "pseudo-acceleration Sa (gal)", "a&amp;b&lt;c&gt;&quot;??.csv",
+                           "time (s)", "acceleration (gal)", "period (s)", "id=\"velocity\"",
+                           "id=\"displacement\"", "id=\"husid\"", "Sa (gal)",
+                           "a&amp;b&lt;c&gt;&quot;??.csv",
                            ">0.02<", ">10<", "target -10 % to +30 %"}) {
     EXPECT_NE(svg.find(part), std::string::npos) << part;
   }

@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEPS = sh tools/install-deps.sh
 WINDOWS_BUILD ?= build-windows
 
-.PHONY: all configure build run test bench clean sanitize fuzz windows test-windows
+.PHONY: all configure build run test test-long bench clean sanitize fuzz windows test-windows
 
 all: build
 
@@ -33,8 +33,12 @@ run:
 	  || { cat $(RUN_BUILD)/build.log; echo "make run: the build failed (output above, kept in $(RUN_BUILD)/build.log)" >&2; exit 1; }
 	@./$(RUN_BUILD)/seedacc
 
+# The quick suite; the long sweeps (ctest label `long`) run with test-long.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE long
+
+test-long: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L long
 
 bench:
 	@$(DEPS) bench </dev/null

@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "match.h"
+#include "record_file.h"
 #include "synthesis.h"
 
 namespace {

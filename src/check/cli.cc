@@ -14,6 +14,7 @@
 #include "record.h"
 #include "report.h"
 #include "svg.h"
+#include "text.h"
 
 namespace check {
 namespace {
@@ -39,6 +40,12 @@ void set_option(Options& options, const std::string& name, const std::string& va
   } else if (name == "--range") {
     try {
       options.criteria.range = spectra::parse_frequency_range(value);
+    } catch (const std::invalid_argument& error) {
+      throw UsageError(error.what());
+    }
+  } else if (name == "--criteria") {
+    try {
+      options.criteria.sets = spectra::parse_criteria_choice(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
@@ -80,13 +87,18 @@ bool same_file(const std::string& first, const std::string& second) {
 
 std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
-         "                     [--csv OUT] [--svg OUT] [--html OUT]\n"
+         "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]\n"
          "  FILE           record of time (s) and acceleration (gal), one\n"
          "                 \"time,acceleration\" per line, as seedacc writes it;\n"
          "                 several files give a report each, then a summary table\n"
-         "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default 0.05);\n"
-         "                 the target is scaled by 1.5 / (1 + 10 H)\n"
-         "  --range F1:F2  judge only the frequencies F1 to F2 Hz (within 0.1:50)\n"
+         "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
+         spectra::format("%g", spectra::kDefaultDamping) + ");\n"
+         "                 the target is scaled by 1.5 / (1 + 10 H)\n" +
+         spectra::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
+                         spectra::kGridLow, spectra::kGridHigh) +
+         "  --criteria S   the sets of criteria that judge: us (US nuclear review\n"
+         "                 practice), jp (Japanese practice) or both (default: the\n"
+         "                 target's, jp for the Japanese spectra)\n"
          "  --csv OUT      write the spectrum table (frequency, period, Sa, target, ratio)\n"
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
          "                 OUT may be a folder (one that exists, or ending in /), and\n"
@@ -140,7 +152,8 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  const CommandLine line = split_command_line(args, {"--damping", "--range", "--csv", "--svg", "--html"});
+  const CommandLine line =
+      split_command_line(args, {"--damping", "--range", "--criteria", "--csv", "--svg", "--html"});
   options.help = line.help;
   options.inputs = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);

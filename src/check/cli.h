@@ -1,7 +1,7 @@
 // cli.h: the command line of seedacc-check.
 //
-//   seedacc-check FILE... [--damping H] [--range F1:F2] [--csv OUT]
-//                 [--svg OUT] [--html OUT]
+//   seedacc-check FILE... [--damping H] [--range F1:F2]
+//                 [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]
 //
 // Options may come before or after the files and may also be written
 // --name=value. Exit status: 0 when every report was printed (whatever the
@@ -57,7 +57,8 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a range that parse_frequency_range refuses, or no FILE.
+// (0, 1), a range that parse_frequency_range refuses, sets of criteria
+// that parse_criteria_choice refuses, or no FILE.
 Options parse_arguments(const std::vector<std::string>& args);
 
 // One output file of a run: which record it belongs to and where it goes.

@@ -23,7 +23,7 @@ std::string format_html(const std::vector<PageRecord>& records, const std::strin
     summary.push_back({id, record.file, &view, ""});
     sections.push_back({id, record.file, page::record_facts(record.facts, view, date),
                         page::record_figures(view, nullptr, id + "-"),
-                        record.result->evaluation.verdict});
+                        record.result->evaluation.verdicts});
   }
   if (records.size() < 2) summary.clear();
   const std::string title = records.size() == 1

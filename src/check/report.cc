@@ -14,48 +14,6 @@ namespace check {
 
 namespace {
 
-// Collects the runs of neighbouring indices for which `outside` holds;
-// `badness` ranks the points of a run (larger is worse).
-template <typename Outside, typename Badness>
-std::vector<Excursion> find_excursions(const std::vector<spectra::SpectrumPoint>& points,
-                                       Outside outside, Badness badness) {
-  std::vector<Excursion> runs;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    if (!outside(i)) continue;
-    if (runs.empty() || runs.back().last + 1 != i) {
-      runs.push_back({i, i, i});
-    } else {
-      Excursion& run = runs.back();
-      run.last = i;
-      if (badness(points[i]) > badness(points[run.worst])) run.worst = i;
-    }
-  }
-  return runs;
-}
-
-// "T = 0.02-0.0331 s (worst 0.512 at 0.0204 s)" for each run, at most a few.
-std::string describe_runs(const std::vector<spectra::SpectrumPoint>& points,
-                          const std::vector<Excursion>& runs) {
-  constexpr std::size_t kMaxRuns = 4;
-  std::string text;
-  for (std::size_t r = 0; r < runs.size() && r < kMaxRuns; ++r) {
-    const Excursion& run = runs[r];
-    // Runs are by increasing frequency, so their periods decrease.
-    const double short_period = points[run.last].period;
-    const double long_period = points[run.first].period;
-    text += "\n    T ";
-    text += run.first == run.last
-                ? spectra::format("%.4g s", long_period)
-                : spectra::format("%.4g-%.4g s", short_period, long_period);
-    text += spectra::format(" (worst %.3f at %.4g s)", points[run.worst].ratio,
-                   points[run.worst].period);
-  }
-  if (runs.size() > kMaxRuns) {
-    text += spectra::format("\n    and %zu more ranges", runs.size() - kMaxRuns);
-  }
-  return text;
-}
-
 // One peak value and its time, printed with the record's own decimals.
 std::string peak_line(const char* name, const spectra::Peak& peak, const char* unit,
                       int decimals) {
@@ -65,41 +23,10 @@ std::string peak_line(const char* name, const spectra::Peak& peak, const char* u
 
 }  // namespace
 
-Comparison compare(const std::vector<spectra::SpectrumPoint>& points, const spectra::ComparedPoints& compared) {
-  Comparison result;
-  double sum = 0.0;
-  // The mean's period range with a relative margin for periods formed as
-  // 1 / frequency (0.1 s is 1 / 10 Hz).
-  for (std::size_t i = compared.in_range_first; i < compared.compared_end; ++i) {
-    const spectra::SpectrumPoint& point = points[i];
-    if (point.period >= kMeanPeriodLow * (1.0 - spectra::kLimitMargin) &&
-        point.period <= kMeanPeriodHigh * (1.0 + spectra::kLimitMargin)) {
-      sum += point.ratio;
-      ++result.mean_count;
-    }
-  }
-  result.mean_ratio =
-      result.mean_count > 0 ? sum / static_cast<double>(result.mean_count) : 0.0;
-  const auto outside = [&](std::size_t i, bool below) {
-    if (!compared.compared(i)) return false;
-    return below ? points[i].ratio < spectra::kBandLow : points[i].ratio > spectra::kBandHigh;
-  };
-  result.below = find_excursions(
-      points, [&](std::size_t i) { return outside(i, true); },
-      [](const spectra::SpectrumPoint& p) { return -p.ratio; });
-  result.above = find_excursions(
-      points, [&](std::size_t i) { return outside(i, false); },
-      [](const spectra::SpectrumPoint& p) { return p.ratio; });
-  for (const Excursion& run : result.below) result.below_count += run.last - run.first + 1;
-  for (const Excursion& run : result.above) result.above_count += run.last - run.first + 1;
-  return result;
-}
-
 CheckResult run_check(spectra::Record record, const spectra::CriteriaOptions& options) {
   CheckResult result;
   result.motion = spectra::summarize_motion(record);
   result.evaluation = spectra::evaluate_record(record.dt, record.acc, options);
-  result.comparison = compare(result.evaluation.points, result.evaluation.compared);
   result.record = std::move(record);
   return result;
 }
@@ -160,9 +87,11 @@ std::string format_motion(const CheckResult& result) {
 std::string format_selected_points(const spectra::Evaluation& evaluation) {
   const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
   const spectra::ComparedPoints& compared = evaluation.compared;
-  std::string text = "  selected points (4 per decade; --csv writes all of them):\n"
-                     "     period s   freq Hz     Sa gal  target gal   ratio\n";
   constexpr std::size_t kEvery = 25;
+  std::string text =
+      spectra::format("  selected points (%zu per decade; --csv writes all of them):\n",
+                      spectra::kGridPerDecade / kEvery) +
+      "     period s   freq Hz     Sa gal  target gal   ratio\n";
   std::vector<std::size_t> selected{points.size() - 1};
   for (std::size_t i = (points.size() - 2) / kEvery * kEvery;; i -= kEvery) {
     selected.push_back(i);
@@ -191,9 +120,9 @@ std::string format_spectrum(const CheckResult& result) {
       spectra::format("\npseudo-acceleration response spectrum, damping ratio %g\n", damping);
   text += spectra::format("  target: the spectrum of seedacc times 1.5 / (1 + 10 h) = %.6g for h = %g\n",
                  spectra::damping_factor(damping), damping);
-  text += spectra::format("  %zu frequencies: 100 per decade from %g Hz (%g, %.4g, ..., "
+  text += spectra::format("  %zu frequencies: %d per decade from %g Hz (%g, %.4g, ..., "
                  "%.4g Hz), then %g Hz\n",
-                 points.size(), points.front().frequency, points[0].frequency,
+                 points.size(), spectra::kGridPerDecade, points.front().frequency, points[0].frequency,
                  points[1].frequency, points[points.size() - 2].frequency,
                  points.back().frequency);
   text += spectra::format("  compared: %zu points in %g-%g Hz, at most the Nyquist frequency %.6g Hz\n",
@@ -215,33 +144,18 @@ std::string format_spectrum(const CheckResult& result) {
                  lowest.period, lowest.frequency);
   text += spectra::format("  largest ratio   %.3f at T = %.4g s (%.4g Hz)\n", highest.ratio,
                  highest.period, highest.frequency);
-  text += spectra::format("  mean ratio      %.3f over T = %g-%g s (%zu points)\n",
-                 result.comparison.mean_ratio, kMeanPeriodLow, kMeanPeriodHigh,
-                 result.comparison.mean_count);
+  text += spectra::format("  mean ratio      %.3f over the %zu compared points\n",
+                 evaluation.fit.mean_ratio, evaluation.fit.count);
   return text;
 }
 
 std::string format_criteria(const CheckResult& result) {
-  const spectra::Evaluation& evaluation = result.evaluation;
-  const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
-  const spectra::ComparedPoints& compared = evaluation.compared;
-  const Comparison& comparison = result.comparison;
-  std::string text;
-  if (compared.compared_count() > 0) {
-    const std::size_t count = compared.compared_count();
-    text += spectra::format("\nacceptance: every point within -10 %% / +30 %% of the target "
-                   "(ratio %.2f to %.2f), %g-%g Hz\n",
-                   spectra::kBandLow, spectra::kBandHigh, points[compared.in_range_first].frequency,
-                   points[compared.compared_end - 1].frequency);
-    text += spectra::format("  below the band: %zu of %zu points", comparison.below_count, count);
-    text += describe_runs(points, comparison.below) + "\n";
-    text += spectra::format("  above the band: %zu of %zu points", comparison.above_count, count);
-    text += describe_runs(points, comparison.above) + "\n";
-  }
-  text += "\ncriteria\n";
   std::ostringstream lines;
-  spectra::write_verdict(lines, evaluation.verdict);
-  return text + lines.str();
+  for (const spectra::Verdict& verdict : result.evaluation.verdicts) {
+    lines << "\n";
+    spectra::write_verdict(lines, verdict);
+  }
+  return lines.str();
 }
 
 }  // namespace
@@ -260,7 +174,7 @@ std::string format_summary(const std::vector<SummaryRow>& rows) {
     return "  " + file + std::string(width - file.size(), ' ') + "  ";
   };
   std::string text = spectra::format("\nsummary of %zu records\n", rows.size());
-  text += name("file") + "verdict  min ratio  max ratio  mean ratio  SI ratio\n";
+  text += name("file") + "verdicts          min ratio  max ratio  mean ratio  SI ratio\n";
   for (const SummaryRow& row : rows) {
     text += name(row.file);
     if (row.result == nullptr) {
@@ -269,13 +183,17 @@ std::string format_summary(const std::vector<SummaryRow>& rows) {
     }
     const spectra::Evaluation& evaluation = row.result->evaluation;
     const spectra::SpectrumFit& fit = evaluation.fit;
-    const char* verdict = evaluation.verdict.pass ? "PASS" : "FAIL";
+    std::string verdicts;
+    for (const spectra::Verdict& verdict : evaluation.verdicts) {
+      verdicts += (verdicts.empty() ? "" : " ") + verdict.tag + (verdict.pass ? " PASS" : " FAIL");
+    }
     if (fit.count == 0) {
-      text += spectra::format("%-7s  no compared points\n", verdict);
+      text += spectra::format("%-16s  no compared points\n", verdicts.c_str());
       continue;
     }
-    text += spectra::format("%-7s  %9.3f  %9.3f  %10.3f  ", verdict, evaluation.points[fit.lowest].ratio,
-                   evaluation.points[fit.highest].ratio, fit.mean_ratio);
+    text += spectra::format("%-16s  %9.3f  %9.3f  %10.3f  ", verdicts.c_str(),
+                            evaluation.points[fit.lowest].ratio,
+                            evaluation.points[fit.highest].ratio, fit.mean_ratio);
     text += fit.si_count < 2 ? "undefined\n" : spectra::format("%8.3f\n", fit.si_ratio);
   }
   return text;

@@ -11,8 +11,9 @@
 #include "output.h"
 #include "page.h"
 #include "provenance.h"
+#include "record_file.h"
 #include "report.h"
-#include "textio/fmt.h"
+#include "response.h"
 
 namespace match {
 namespace {
@@ -44,6 +45,12 @@ void set_option(Options& options, const std::string& name, const std::string& va
     }
   } else if (name == "--html") {
     options.html_path = value;
+  } else if (name == "--criteria") {
+    try {
+      options.criteria.sets = spectra::parse_criteria_choice(value);
+    } catch (const std::invalid_argument& error) {
+      throw UsageError(error.what());
+    }
   } else {
     int count = 0;
     const auto result = std::from_chars(value.data(), value.data() + value.size(), count);
@@ -83,53 +90,57 @@ std::string peak_lines(const spectra::MotionSummary& motion) {
   return text;
 }
 
-// The check's verdict on the matched record with the matching's own
-// criteria added: residual velocity and displacement, and D5-95 against
-// the seed's.
-spectra::Verdict full_verdict(spectra::Verdict verdict, const spectra::MotionSummary& motion,
-                            double seed_duration) {
+// The matcher's own criteria on the matched record: residual velocity and
+// displacement, and D5-95 against the seed's.
+spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_duration) {
+  spectra::Verdict verdict;
+  verdict.tag = "match";
+  verdict.source = "the matcher's own limits on the matched record";
+  verdict.pass = true;
   const double duration = motion.duration.length();
-  const auto add = [&verdict](const char* name, const std::string& figure, bool pass,
-                              const std::string& note) {
-    verdict.criteria.push_back({name, figure, pass, note});
-    if (!pass) verdict.failed.push_back(name);
-  };
-  add("residual vel.", spectra::format("%.3g cm/s", motion.residual_velocity),
-      std::fabs(motion.residual_velocity) <= kMaxResidualVelocity,
-      spectra::format("at most %g cm/s in magnitude; final velocity, from rest", kMaxResidualVelocity));
-  add("residual disp.", spectra::format("%.3g cm", motion.residual_displacement),
-      std::fabs(motion.residual_displacement) <= kMaxResidualDisplacement,
-      spectra::format("at most %g cm in magnitude; final displacement, from rest",
-             kMaxResidualDisplacement));
+  verdict.add("residual vel.", spectra::format("%.3g cm/s", motion.residual_velocity),
+              std::fabs(motion.residual_velocity) <= kMaxResidualVelocity,
+              spectra::format("at most %g cm/s in magnitude; final velocity, from rest",
+                              kMaxResidualVelocity),
+              "final velocity of the record integrated from rest");
+  verdict.add("residual disp.", spectra::format("%.3g cm", motion.residual_displacement),
+              std::fabs(motion.residual_displacement) <= kMaxResidualDisplacement,
+              spectra::format("at most %g cm in magnitude; final displacement, from rest",
+                              kMaxResidualDisplacement),
+              "final displacement of the record integrated from rest");
   const double ratio = seed_duration > 0.0 ? duration / seed_duration : 0.0;
-  add("D5-95", spectra::format("%.3f", ratio), std::fabs(ratio - 1.0) <= kMaxDurationChange,
-      spectra::format("%.4g s over the seed's %.4g s; within %.0f %%", duration, seed_duration,
-             100.0 * kMaxDurationChange));
-  verdict.pass = verdict.failed.empty();
+  verdict.add("D5-95", spectra::format("%.3f", ratio),
+              std::isfinite(ratio) && std::fabs(ratio - 1.0) <= kMaxDurationChange,
+              spectra::format("%.4g s over the seed's %.4g s; within %.0f %%", duration,
+                              seed_duration, 100.0 * kMaxDurationChange),
+              "significant duration D5-95 against the seed's");
   return verdict;
 }
 
 }  // namespace
 
 std::string usage_text() {
-  return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2] [--max-iterations N]\n"
-         "                     [--html OUT.html]\n"
+  return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
+         "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
          "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
-         "  OUT.csv             the matched record, written in the same layout\n"
-         "  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default 0.05)\n"
-         "  --range F1:F2       match only the points from F1 to F2 Hz (default 0.1:50)\n"
-         "  --max-iterations N  at most N correction steps a pass, 1 to 1000 (default 40)\n"
+         "  OUT.csv             the matched record, written in the same layout\n" +
+         format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
+                spectra::kDefaultDamping) +
+         format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
+                spectra::kGridLow, spectra::kGridHigh) +
+         format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
+                kMostIterations, kDefaultMaxIterations) +
          "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
          "                      provenance, drawings and criteria, printable on A4\n"
          "  --help              show this text\n"
-         "exit status: 0 matched, 3 every criterion not met (best record written),\n"
+         "exit status: 0 matched, 3 a criterion not met (best record written),\n"
          "             1 seed unreadable or output not written, 2 usage error\n";
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
   const check::CommandLine line =
-      check::split_command_line(args, {"--damping", "--range", "--max-iterations", "--html"});
+      check::split_command_line(args, {"--damping", "--range", "--criteria", "--max-iterations", "--html"});
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -153,35 +164,6 @@ Options parse_arguments(const std::vector<std::string>& args) {
     }
   }
   return options;
-}
-
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc) {
-  assert(!acc.empty());
-  // The seed's own decimals, at least the two of F8.2; the width holds the
-  // last time, its sign and point, and is at least 8.
-  int decimals = 2;
-  if (layout.time_resolution > 0.0 && layout.time_resolution < 0.01) {
-    decimals = static_cast<int>(std::lround(-std::log10(layout.time_resolution)));
-    decimals = std::min(decimals, 9);
-  }
-  const double last_time = std::max(std::fabs(layout.start_time),
-                                    std::fabs(layout.time_at(acc.size() - 1)));
-  int digits = 1;
-  for (double limit = 10.0; last_time >= limit && digits < 30; limit *= 10.0) ++digits;
-  const int width = std::max(8, digits + decimals + 2);
-  assert(width + 14 <= textio::fmt::kMaxWidth);
-
-  std::string text = " time(sec),matched-Acc(gal)\n";
-  text.reserve(text.size() + acc.size() * static_cast<std::size_t>(width + 14));
-  char line[textio::fmt::kMaxWidth + 1];  // time, comma, E12.4, line feed
-  for (std::size_t i = 0; i < acc.size(); ++i) {
-    char* end = textio::fmt::edit_f(line, layout.time_at(i), width, decimals);
-    *end++ = ',';
-    end = textio::fmt::edit_e(end, acc[i], 12, 4);
-    *end++ = '\n';
-    text.append(line, end);
-  }
-  return text;
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -218,8 +200,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const spectra::MotionSummary motion = spectra::summarize_motion(matched);
     spectra::Evaluation evaluation =
         spectra::evaluate_record(matched.dt, matched.acc, options.criteria);
-    evaluation.verdict = full_verdict(evaluation.verdict, motion, seed_motion.duration.length());
-    const spectra::Verdict& verdict = evaluation.verdict;
+    evaluation.verdicts.insert(evaluation.verdicts.begin(),
+                               own_verdict(motion, seed_motion.duration.length()));
+    const std::vector<spectra::Verdict>& verdicts = evaluation.verdicts;
     std::vector<check::OutputFile> files{{options.output, record_file}};
     if (!options.html_path.empty()) {
       const MatchPage match{&seed, page::file_facts(options.input), &matched,
@@ -230,14 +213,17 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     check::write_files(files);
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
         << iteration_lines(result) << "\nmatched record, as written:\n"
-        << peak_lines(motion) << "\n";
-    spectra::write_verdict(out, verdict);
+        << peak_lines(motion);
+    for (const spectra::Verdict& verdict : verdicts) {
+      out << "\n";
+      spectra::write_verdict(out, verdict);
+    }
     out.flush();
     if (!out) {
       err << "seedacc-match: cannot write the report to standard output\n";
       return kExitFailure;
     }
-    return verdict.pass ? kExitMatched : kExitNotMatched;
+    return spectra::all_pass(verdicts) ? kExitMatched : kExitNotMatched;
   } catch (const std::exception& error) {
     err << "seedacc-match: " << error.what() << "\n";
     return kExitFailure;

@@ -1,12 +1,13 @@
 // cli.h: the command line of seedacc-match.
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
-//                 [--max-iterations N] [--html OUT.html]
+//                 [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
-// criterion, 3 when the matching stopped without meeting them (the best
-// record found is written all the same), 1 when the seed cannot be read or
+// criterion of the chosen sets and the matcher's own, 3 when the matching
+// stopped without meeting them (the best record found is written all the
+// same), 1 when the seed cannot be read or
 // has fewer than kMinSamples samples, or the output cannot be written (it
 // is written to a temporary file and renamed, so it is never left
 // half-written), 2 for a usage error.
@@ -33,7 +34,7 @@ struct Options {
   std::string input;
   std::string output;
   std::string html_path;  // empty: no page
-  spectra::CriteriaOptions criteria;  // damping and frequency range
+  spectra::CriteriaOptions criteria;  // damping, frequency range and sets
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };
@@ -43,17 +44,10 @@ std::string usage_text();
 
 // Reads the arguments after the program name. Throws check::UsageError for
 // an unknown option, a missing or malformed value, a damping ratio outside
-// (0, 1), a range the check would refuse, an
-// iteration count outside 1 ... 1000, files missing or too many, or an
+// (0, 1), a range or sets of criteria the check would refuse, an
+// iteration count outside 1 ... kMostIterations, files missing or too many, or an
 // output (the record or the page) that names the seed or the other output.
 Options parse_arguments(const std::vector<std::string>& args);
-
-// The record file of `acc` laid out as `layout` (its start time, step and
-// time resolution): the header " time(sec),matched-Acc(gal)", then per
-// sample the time (F8.2 for times in hundredths, wider or with more
-// decimals when the seed's times need them), a comma and the acceleration
-// as E12.4, each line ended by '\n'.
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc);
 
 // Runs the whole match: the report goes to `out`, messages to `err` (one
 // line "seedacc-match: ..." for errors, followed by the usage text for

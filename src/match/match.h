@@ -4,15 +4,15 @@
 // amplitudes are corrected until its response spectrum fits the target.
 // Every iteration alternates two steps:
 //
-//  1. amplitude correction: the response spectrum at the compared points,
+//  1. amplitude correction (spectral_correction.h): the response spectrum at the compared points,
 //     the ratio goal / Sa interpolated on a logarithmic frequency axis and
 //     applied to the Fourier amplitudes of the record zero-padded to at
 //     least twice its length (phases kept), the goal a little above the
 //     target; the correction fades out over the octave below the lowest
 //     compared point. A weak pull toward the seed's envelope and a local
 //     correction of the peak acceleration (Sa at the highest frequencies)
-//     follow.
-//  2. baseline step: an acausal high-pass filter, the least-squares
+//     follow (envelope_pull.h, spectral_correction.h).
+//  2. baseline step (baseline.h): an acausal high-pass filter, the least-squares
 //     polynomial fit of the displacement taken out, and an exact end fix in
 //     the record's tail that makes the final velocity and displacement
 //     (trapezoidal rule, from rest) zero.
@@ -22,7 +22,7 @@
 // second pass starts again from the seed with an envelope window fitted to
 // the seed's D5-95 and the pull acting only above a low crossover; the
 // better of the two passes is kept. The result is rounded as the record file writes
-// it (E12.4) and its final velocity and displacement brought back to zero by
+// it (E12.4, record_file.h) and its final velocity and displacement brought back to zero by
 // a tiny correction in the tail.
 #pragma once
 
@@ -31,28 +31,9 @@
 
 #include "criteria.h"
 #include "record.h"
+#include "tuning.h"
 
 namespace match {
-
-// The goal of the amplitude correction, relative to the target.
-constexpr double kGoal = 1.05;
-constexpr int kDefaultMaxIterations = 40;
-// The fewest samples the baseline step can work on: the displacement fit
-// has five terms and the end fix a tail of a quarter of the record.
-constexpr std::size_t kMinSamples = 64;
-
-// D5-95 of the result may differ from the seed's by this share at most.
-constexpr double kMaxDurationChange = 0.30;
-// Residual velocity (cm/s) and displacement (cm) allowed at the end.
-constexpr double kMaxResidualVelocity = 1.0;
-constexpr double kMaxResidualDisplacement = 5.0;
-
-// Margins aimed at, inside the criteria: an iterate that meets them ends
-// the matching.
-constexpr double kAimLowestRatio = 0.95;
-constexpr double kAimHighestRatio = 1.25;
-constexpr double kAimDurationChange = 0.10;
-constexpr double kAimRatioCov = 0.045;
 
 // The worst low and high ratios of one iterate, over the compared points.
 struct IterationSummary {
@@ -62,6 +43,21 @@ struct IterationSummary {
   double highest_frequency = 0.0;  // Hz
   bool meets_aim = false;  // every criterion held, with the margins aimed at
 };
+
+// What the matching aims at, inside the criteria of the chosen sets: the
+// goal of the amplitude correction relative to the target, and the margins
+// that end the matching once an iterate meets them.
+struct Aim {
+  double goal = 1.0;
+  double lowest_ratio = 0.0;   // every ratio at least
+  double highest_ratio = 0.0;  // every ratio at most
+  double lowest_mean = 0.0;    // the mean ratio within these
+  double highest_mean = 0.0;
+  double lowest_si = 0.0;      // the SI ratio at least (0: free)
+};
+
+// The aim for `sets` (not empty): the us, jp or both figures of tuning.h.
+Aim aim_for(const std::vector<spectra::CriteriaSet>& sets);
 
 // What the matching reads besides the seed: the check's damping and range,
 // and the most correction steps of one pass.
@@ -83,9 +79,5 @@ struct MatchResult {
 // of settings.criteria. Deterministic: the same seed and settings give the
 // same values on every run.
 MatchResult match_record(const spectra::Record& seed, const Settings& settings);
-
-// The value a record file holds for `value` written as E12.4, read back as
-// the record reader reads it.
-double as_written(double value);
 
 }  // namespace match

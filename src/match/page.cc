@@ -25,19 +25,16 @@ std::string format_html(const MatchPage& match, const std::string& date) {
   const page::RecordView view{match.matched, match.motion, match.evaluation};
   std::vector<page::Fact> facts = page::record_facts(match.matched_file, view, date);
   const std::vector<page::Fact> seed_facts = {
-      {"seed file", match.seed_file.name},
-      {"seed size", spectra::format("%llu bytes", static_cast<unsigned long long>(match.seed_file.size))},
-      {"seed SHA-256", match.seed_file.sha256, true},
-      {"seed samples", spectra::format("%zu at dt = %.6g s", match.seed->acc.size(),
-                                       match.seed->dt)},
+      {"seed file", page::file_words(match.seed_file)},
       {"iterations", iterations_words(*match.result)},
+      {"seed SHA-256", match.seed_file.sha256, true},
   };
   facts.insert(facts.begin() + 3, seed_facts.begin(), seed_facts.end());
   const std::string title =
       "seedacc-match: " + match.seed_file.name + " -> " + match.matched_file.name;
   page::RecordSection section{"record-1", title, facts,
                               page::record_figures(view, match.seed, "record-1-"),
-                              match.evaluation->verdict};
+                              match.evaluation->verdicts};
   return page::html_page(title, {}, {section});
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <limits>
 
 #include "canvas.h"
 #include "text.h"
@@ -15,14 +16,14 @@ namespace {
 constexpr double kWidth = 900;
 constexpr double kLeft = 90;    // plot frames: left and right edge
 constexpr double kRight = 870;
-constexpr double kPanelHeight = 44;   // one time-history panel
+constexpr double kPanelHeight = 40;   // one time-history panel
 constexpr double kPanelGap = 22;      // above each panel: its heading
 constexpr double kBottomAxis = 44;    // below the last panel: ticks and title
 constexpr double kHusidHeight = 60;
-constexpr double kSpectrumHeight = 150;
+constexpr double kSpectrumHeight = 135;
 constexpr double kSpectrumTop = 78;   // above it: heading, legend, period axis
 constexpr double kRatioGap = 68;      // between the spectrum and the ratio panel
-constexpr double kRatioHeight = 90;
+constexpr double kRatioHeight = 75;
 constexpr int kRatioIntervals = 5;
 constexpr double kMaxRatioShown = 3.0;
 constexpr double kFinePoints = 600;   // target line: points over the grid's span
@@ -249,21 +250,53 @@ void mark_compared(Canvas& canvas, const Frame& box, const Axis& axis,
   canvas.close_group();
 }
 
+// The limits on each compared ratio under the chosen sets: us from
+// kBandLow to kBandHigh, jp at least kMinRatio; `high` infinite when only
+// jp judges.
+struct RatioLimits {
+  double low = 0.0;
+  double high = std::numeric_limits<double>::infinity();
+  std::vector<double> levels;  // every limit of every chosen set
+};
+
+RatioLimits ratio_limits(const spectra::CriteriaOptions& options) {
+  RatioLimits limits;
+  for (const spectra::CriteriaSet set : spectra::chosen_sets(options)) {
+    if (set == spectra::CriteriaSet::us) {
+      limits.low = std::max(limits.low, spectra::kBandLow);
+      limits.high = std::min(limits.high, spectra::kBandHigh);
+      limits.levels.insert(limits.levels.end(), {spectra::kBandLow, spectra::kBandHigh});
+    } else {
+      limits.low = std::max(limits.low, spectra::kMinRatio);
+      limits.levels.push_back(spectra::kMinRatio);
+    }
+  }
+  return limits;
+}
+
+bool outside(const RatioLimits& limits, double ratio) {
+  return !(ratio >= limits.low && ratio <= limits.high);
+}
+
 // The band's bounds as the legend says them, from the constants.
-std::string band_words() {
-  return spectra::format("target %+.0f %% to %+.0f %%", 100.0 * (spectra::kBandLow - 1.0),
-                         100.0 * (spectra::kBandHigh - 1.0));
+std::string band_words(const RatioLimits& limits) {
+  if (std::isinf(limits.high)) return spectra::format("at least %.2f x target", limits.low);
+  return spectra::format("target %+.0f %% to %+.0f %%", 100.0 * (limits.low - 1.0),
+                         100.0 * (limits.high - 1.0));
 }
 
 void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, double top) {
-  const bool pass = evaluation.verdict.pass;
-  canvas.label(kLeft, top, spectra::format(
-      "Response spectrum, damping %g %%: <tspan font-weight=\"bold\" "
-      "fill=\"%s\">%s</tspan>", 100.0 * evaluation.options.damping,
-      pass ? kPassColour : kComputedColour, pass ? "PASS" : "FAIL"), 13, "start");
+  std::string title =
+      spectra::format("Response spectrum, damping %g %%:", 100.0 * evaluation.options.damping);
+  for (const spectra::Verdict& verdict : evaluation.verdicts) {
+    title += spectra::format(" <tspan font-weight=\"bold\" fill=\"%s\">%s %s</tspan>",
+                             verdict.pass ? kPassColour : kComputedColour,
+                             xml_escape(verdict.tag).c_str(), verdict.pass ? "PASS" : "FAIL");
+  }
+  canvas.label(kLeft, top, title, 13, "start");
   if (evaluation.fit.count > 0) {
     canvas.label(kRight, top, spectra::format(
-        "ratio %.3f to %.3f; mean %.3f over the %zu compared points",
+        "ratio %.3f to %.3f; mean %.3f over %zu points",
         evaluation.points[evaluation.fit.lowest].ratio,
         evaluation.points[evaluation.fit.highest].ratio, evaluation.fit.mean_ratio,
         evaluation.fit.count), 12, "end");
@@ -278,7 +311,7 @@ void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, dou
   canvas.label(x + 36, key_y + 4, "target", 12, "start");
   x += 90;
   canvas.rectangle({x, x + 30, key_y - 6, key_y + 6}, kBandColour, " fill-opacity=\"0.45\"");
-  canvas.label(x + 36, key_y + 4, band_words(), 12, "start");
+  canvas.label(x + 36, key_y + 4, band_words(ratio_limits(evaluation.options)), 12, "start");
   x += 200;
   canvas.rectangle({x, x + 30, key_y - 6, key_y + 6}, kUncomparedColour);
   canvas.label(x + 36, key_y + 4, "not compared", 12, "start");
@@ -288,11 +321,15 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
                    const std::string& prefix) {
   const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
   const double damping = evaluation.options.damping;
-  double sa_low = points.front().target * spectra::kBandLow;
-  double sa_high = points.front().target * spectra::kBandHigh;
+  const RatioLimits limits = ratio_limits(evaluation.options);
+  // The band's top where it has none: the top of the axis.
+  const double band_top = std::isinf(limits.high) ? 1e300 : limits.high;
+  const double shown_top = std::isinf(limits.high) ? 1.0 : limits.high;
+  double sa_low = points.front().target * limits.low;
+  double sa_high = points.front().target * shown_top;
   for (const spectra::SpectrumPoint& point : points) {
-    sa_low = std::min(sa_low, spectra::kBandLow * point.target);
-    sa_high = std::max(sa_high, spectra::kBandHigh * point.target);
+    sa_low = std::min(sa_low, limits.low * point.target);
+    sa_high = std::max(sa_high, shown_top * point.target);
     if (point.sa > 0.0 && std::isfinite(point.sa)) sa_low = std::min(sa_low, point.sa);
     if (std::isfinite(point.sa)) sa_high = std::max(sa_high, point.sa);
   }
@@ -310,10 +347,10 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
   Points target_line, band;
   for (const auto& [frequency, target] : fine) {
     target_line.emplace_back(axis.map(frequency), sa_axis.map(target));
-    band.emplace_back(axis.map(frequency), sa_axis.map(spectra::kBandHigh * target));
+    band.emplace_back(axis.map(frequency), sa_axis.map(std::min(band_top * target, sa_high)));
   }
   for (auto point = fine.rbegin(); point != fine.rend(); ++point) {
-    band.emplace_back(axis.map(point->first), sa_axis.map(spectra::kBandLow * point->second));
+    band.emplace_back(axis.map(point->first), sa_axis.map(limits.low * point->second));
   }
   Points computed;
   for (const spectra::SpectrumPoint& point : points) {
@@ -323,7 +360,10 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
   const std::string clipped = " clip-path=\"url(#" + clip_id + ")\"";
   canvas.clip(clip_id, box);
   mark_compared(canvas, box, axis, evaluation, prefix + "nyquist", true);
-  canvas.polygon(prefix + "band", band, kBandColour, " fill-opacity=\"0.45\"" + clipped);
+  // An open band (a lower limit only) lighter, as it fills the panel.
+  const char* opacity = std::isinf(limits.high) ? "0.25" : "0.45";
+  canvas.polygon(prefix + "band", band, kBandColour,
+                 std::string(" fill-opacity=\"") + opacity + "\"" + clipped);
   canvas.grid(box, axis, log_ticks(axis.low, axis.high), sa_axis, log_ticks(sa_low, sa_high));
   canvas.polyline(prefix + "target-sa", target_line, kTargetColour, 1.6,
                   " stroke-dasharray=\"7,4\"" + clipped);
@@ -351,24 +391,30 @@ void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Fra
     return ratio_axis.map(std::min(std::max(ratio, ratio_axis.low), ratio_axis.high));
   };
   canvas.label(box.left, box.top - 10,
-               "Ratio Sa / target at the compared points; circles: outside the band", 13, "start");
+               "Ratio Sa / target at the compared points; circles: outside the limits", 13, "start");
   mark_compared(canvas, box, axis, evaluation, prefix + "nyquist-ratio", false);
   canvas.grid(box, axis, log_ticks(axis.low, axis.high), ratio_axis,
               linear_ticks(ratio_axis.low, ratio_axis.high, kRatioIntervals));
-  for (const double level : {spectra::kBandLow, 1.0, spectra::kBandHigh}) {
+  const RatioLimits limits = ratio_limits(evaluation.options);
+  std::vector<double> levels = limits.levels;
+  levels.push_back(1.0);
+  std::sort(levels.rbegin(), levels.rend());
+  // Labels from the top down, each at least a line below the one above.
+  constexpr double kLabelLine = 11;
+  double label_y = -1e9;
+  for (const double level : levels) {
     const bool target = level == 1.0;
     canvas.line(box.left, y_of(level), box.right, y_of(level), target ? kTargetColour : "#2e8b57",
                 target ? 1.4 : 1.2, target ? "" : " stroke-dasharray=\"6,3\"");
-    // Below the lower limit, above the upper one: apart however close.
-    const double shift = level < 1.0 ? 13 : level > 1.0 ? -2 : 4;
-    canvas.label(box.right + 4, y_of(level) + shift, spectra::format("%.2f", level), 11, "start");
+    label_y = std::max(y_of(level) + 4, label_y + kLabelLine);
+    canvas.label(box.right + 4, label_y, spectra::format("%.2f", level), kLabelLine, "start");
   }
   Points line;
   std::string marks;
   for (std::size_t i = compared.in_range_first; i < compared.compared_end; ++i) {
     const double x = axis.map(points[i].frequency);
     line.emplace_back(x, y_of(points[i].ratio));
-    if (points[i].ratio < spectra::kBandLow || points[i].ratio > spectra::kBandHigh) {
+    if (outside(limits, points[i].ratio)) {
       marks += "<circle cx=\"" + pixel(x) + "\" cy=\"" + pixel(y_of(points[i].ratio)) +
                "\" r=\"2.5\"/>\n";
     }

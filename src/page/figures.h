@@ -46,14 +46,16 @@ Figure husid_figure(const RecordView& view, const std::string& prefix);
 
 // The spectrum against the target on logarithmic axes, frequency (Hz)
 // below and period (s) above: the record's Sa (id prefix + "computed-sa"),
-// the target for the damping (prefix + "target-sa"), the band of the
-// criteria shaded (prefix + "band"), the points not compared shaded grey,
-// the Nyquist frequency marked (prefix + "nyquist") when it falls inside;
-// the verdict and the ratio figures above. Below it, on the same
+// the target for the damping (prefix + "target-sa"), the band the chosen
+// sets allow each ratio shaded (prefix + "band"; us: 0.90 to 1.30 of the
+// target, jp: at least 0.85), the points not compared shaded grey, the
+// Nyquist frequency marked (prefix + "nyquist") when it falls inside; the
+// verdict of each set and the ratio figures above. Below it, on the same
 // frequency axis, the ratio Sa / target at the compared points (prefix +
-// "ratio") on a linear axis with the band's limits and 1 drawn and every
-// point outside the band circled (group prefix + "outside-band"), the
-// Nyquist frequency marked again (prefix + "nyquist-ratio").
+// "ratio") on a linear axis with every limit of the chosen sets and 1
+// drawn and every point outside the band circled (group prefix +
+// "outside-band"), the Nyquist frequency marked again (prefix +
+// "nyquist-ratio").
 Figure spectrum_figure(const RecordView& view, const std::string& prefix);
 
 // A standalone SVG document (XML declaration, white background, `title`

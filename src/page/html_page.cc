@@ -12,7 +12,7 @@ namespace {
 // The page's style: the screen, and A4 print with one page per section.
 // The print heights of the figures keep a record's section on one page.
 const char* const kStyle = R"(
-@page { size: A4; margin: 10mm; }
+@page { size: A4; margin: 8mm; }
 body { font-family: "DejaVu Sans", Arial, Helvetica, sans-serif; font-size: 10pt;
   color: #111; margin: 0 auto; max-width: 1000px; padding: 10px 16px; }
 h1 { font-size: 14pt; margin: 0 0 4px; overflow-wrap: anywhere; }
@@ -21,12 +21,14 @@ table { border-collapse: collapse; width: 100%; }
 th, td { text-align: left; vertical-align: top; padding: 1px 6px; border-bottom: 1px solid #ddd;
   overflow-wrap: anywhere; }
 thead th { border-bottom: 1px solid #888; white-space: nowrap; }
-table.criteria td:first-child, td.pass, td.fail { white-space: nowrap; }
+table.criteria { table-layout: fixed; }
+tr.set th { background: #eef1f5; }
 table.facts th { font-weight: normal; color: #555; white-space: nowrap; width: 1%; }
 td.number { text-align: right; white-space: nowrap; }
 .pass { color: #1a7f37; font-weight: bold; }
 .fail { color: #c0392b; font-weight: bold; }
-p.verdict { font-family: "DejaVu Sans Mono", monospace; font-weight: bold; margin: 4px 0; }
+p.verdict { display: inline-block; font-family: "DejaVu Sans Mono", monospace; font-weight: bold;
+  margin: 4px 2em 0 0; }
 svg { display: block; width: 100%; height: auto; }
 section { break-after: page; }
 section:last-child { break-after: auto; }
@@ -35,7 +37,8 @@ section:last-child { break-after: auto; }
   h1 { font-size: 10pt; margin: 0 0 2px; }
   h2 { font-size: 7.5pt; margin: 2px 0 0; }
   th, td { padding: 0 4px; }
-  p.verdict { margin: 2px 0; }
+  p.verdict { margin: 2px 2em 0 0; }
+  svg { width: 90%; margin: 0 auto; }
   tr, svg { break-inside: avoid; }
 }
 )";
@@ -67,22 +70,32 @@ std::string facts_table(const std::vector<Fact>& facts) {
   return html + "</table>\n";
 }
 
-// The note of a criterion splits into its limit and its details at the
-// first "; ".
-std::string criteria_table(const spectra::Verdict& verdict) {
+// Every set's criteria under a row naming the set and its practice, then
+// the verdict line of each set.
+std::string criteria_table(const std::vector<spectra::Verdict>& verdicts) {
   std::string html =
-      "<table class=\"criteria\">\n<thead><tr><th>criterion</th><th>figure</th>"
-      "<th>limit</th><th>details</th><th>result</th></tr></thead>\n<tbody>\n";
-  for (const spectra::Criterion& criterion : verdict.criteria) {
-    const std::size_t split = criterion.note.find("; ");
-    const std::string limit = criterion.note.substr(0, split);
-    const std::string details = split == std::string::npos ? "" : criterion.note.substr(split + 2);
-    html += "<tr>" + cell("td", criterion.name) + cell("td", criterion.figure, "number") +
-            cell("td", limit) + cell("td", details) + pass_cell(criterion.pass) + "</tr>\n";
+      "<table class=\"criteria\">\n<colgroup><col style=\"width: 13%\"/><col style=\"width: 12%\"/>"
+      "<col style=\"width: 38%\"/><col style=\"width: 31%\"/><col style=\"width: 6%\"/></colgroup>\n"
+      "<thead><tr><th>criterion</th><th>figure</th>"
+      "<th>limit and details</th><th>source</th><th>result</th></tr></thead>\n<tbody>\n";
+  for (const spectra::Verdict& verdict : verdicts) {
+    html += "<tr class=\"set\"><th colspan=\"5\">" +
+            xml_escape("criteria (" + verdict.tag + "): " + verdict.source) + "</th></tr>\n";
+    // A source that begins with its set's practice shows the rest: the
+    // practice heads the set.
+    const std::string practice = verdict.source + ": ";
+    for (const spectra::Criterion& criterion : verdict.criteria) {
+      const std::string& source = criterion.source;
+      const bool heads = source.compare(0, practice.size(), practice) == 0;
+      html += "<tr>" + cell("td", criterion.name) + cell("td", criterion.figure, "number") +
+              cell("td", criterion.note) +
+              cell("td", heads ? source.substr(practice.size()) : source) +
+              pass_cell(criterion.pass) + "</tr>\n";
+    }
   }
   html += "</tbody>\n</table>\n";
-  for (const std::string& line : verdict_lines(verdict)) {
-    html += "<p class=\"verdict\">" + xml_escape(line) + "</p>\n";
+  for (const spectra::Verdict& verdict : verdicts) {
+    html += "<p class=\"verdict\">" + xml_escape(verdict_line(verdict)) + "</p>\n";
   }
   return html;
 }
@@ -93,7 +106,7 @@ std::string section_html(const RecordSection& section) {
   for (const Figure& figure : section.figures) {
     html += cell("h2", figure.title) + "\n" + inline_svg(figure);
   }
-  html += "<h2>Criteria</h2>\n" + criteria_table(section.verdict);
+  html += "<h2>Criteria</h2>\n" + criteria_table(section.verdicts);
   return html + "</section>\n";
 }
 
@@ -101,7 +114,7 @@ std::string summary_html(const std::vector<SummaryLine>& lines) {
   std::string html =
       "<section id=\"summary\">\n<h1>Summary</h1>\n<table class=\"summary\">\n<thead><tr>"
       "<th>record</th><th>peak acc. (gal)</th><th>peak vel. (cm/s)</th><th>peak disp. (cm)</th>"
-      "<th>D5-95 (s)</th><th>smallest ratio</th><th>largest ratio</th><th>verdict</th>"
+      "<th>D5-95 (s)</th><th>smallest ratio</th><th>largest ratio</th><th>verdicts</th>"
       "</tr></thead>\n<tbody>\n";
   for (const SummaryLine& line : lines) {
     html += "<tr><td><a href=\"#" + xml_escape(line.id) + "\">" + xml_escape(line.name) + "</a></td>";
@@ -123,12 +136,31 @@ std::string summary_html(const std::vector<SummaryLine>& lines) {
     } else {
       html += "<td>none compared</td><td></td>";
     }
-    html += pass_cell(evaluation.verdict.pass) + "</tr>\n";
+    std::string verdicts;
+    for (const spectra::Verdict& verdict : evaluation.verdicts) {
+      verdicts += std::string(verdicts.empty() ? "" : " ") + "<span class=\"" +
+                  (verdict.pass ? "pass" : "fail") + "\">" + xml_escape(verdict.tag) + " " +
+                  (verdict.pass ? "PASS" : "FAIL") + "</span>";
+    }
+    html += "<td>" + verdicts + "</td></tr>\n";
   }
   return html + "</tbody>\n</table>\n</section>\n";
 }
 
+// The chosen sets by name, "jp" or "us and jp".
+std::string sets_words(const spectra::CriteriaOptions& options) {
+  std::string words;
+  for (const spectra::CriteriaSet set : spectra::chosen_sets(options)) {
+    words += std::string(words.empty() ? "" : " and ") + spectra::set_name(set);
+  }
+  return words;
+}
+
 }  // namespace
+
+std::string file_words(const FileFacts& file) {
+  return file.name + spectra::format(", %llu bytes", static_cast<unsigned long long>(file.size));
+}
 
 std::vector<Figure> record_figures(const RecordView& view, const spectra::Record* seed,
                                    const std::string& prefix) {
@@ -142,19 +174,19 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
   const spectra::Evaluation& evaluation = *view.evaluation;
   const double damping = evaluation.options.damping;
   return {
-      {"file", file.name},
-      {"size", spectra::format("%llu bytes", static_cast<unsigned long long>(file.size))},
-      {"SHA-256", file.sha256, true},
+      {"file", file_words(file)},
       {"format", std::string("time (s), acceleration (gal) in columns, ") +
                      (record.has_header ? "header line present" : "no header line")},
+      {"SHA-256", file.sha256, true},
       {"samples", spectra::format("%zu at dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
                                   record.dt, record.start_time, record.end_time())},
       {"corrections", "none: read as written"},
       {"target", "the spectrum of seedacc (gal), for 5 % damping"},
       {"damping", spectra::format("h = %g; target times 1.5 / (1 + 10 h) = %.6g", damping,
                                   spectra::damping_factor(damping))},
-      {"criteria", spectra::format("compared: %zu points in %g-%g Hz, at most the Nyquist "
-                                   "frequency %.6g Hz", evaluation.compared.compared_count(),
+      {"criteria", sets_words(evaluation.options)},
+      {"compared", spectra::format("%zu points in %g-%g Hz, at most the Nyquist frequency "
+                                   "%.6g Hz", evaluation.compared.compared_count(),
                                    evaluation.options.range.low, evaluation.options.range.high,
                                    evaluation.compared.nyquist)},
       {"program", "seedacc, git commit " + program_version()},
@@ -162,13 +194,13 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
   };
 }
 
-std::vector<std::string> verdict_lines(const spectra::Verdict& verdict) {
+std::string verdict_line(const spectra::Verdict& verdict) {
   std::ostringstream text;
   spectra::write_verdict(text, verdict);
   std::istringstream lines(text.str());
-  std::vector<std::string> found;
+  std::string found;
   for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("verdict", 0) == 0) found.push_back(line);
+    if (line.rfind("verdict", 0) == 0) found = line;
   }
   return found;
 }

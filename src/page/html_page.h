@@ -22,13 +22,14 @@ struct Fact {
 };
 
 // One record's section of the page, shown in this order: title, facts,
-// figures, the criteria table and the verdict lines.
+// figures, the criteria table (each set under its source) and the
+// verdict line of each set.
 struct RecordSection {
   std::string id;     // the section's anchor, unique in the page
   std::string title;  // plain text
   std::vector<Fact> facts;
   std::vector<Figure> figures;
-  spectra::Verdict verdict;
+  std::vector<spectra::Verdict> verdicts;
 };
 
 // The three drawings of a record, in the page's order: time histories
@@ -36,6 +37,9 @@ struct RecordSection {
 // spectrum with the ratio. Element ids begin with `prefix`.
 std::vector<Figure> record_figures(const RecordView& view, const spectra::Record* seed,
                                    const std::string& prefix);
+
+// "rec.csv, 360473 bytes": a file's name and size.
+std::string file_words(const FileFacts& file);
 
 // The facts of a record read from `file`: the file by name, size and
 // SHA-256; how it was read; the target and damping; the criteria and the
@@ -54,12 +58,13 @@ struct SummaryLine {
 
 // The whole page: `title` (plain text) as its title; when `summary` is
 // not empty, a first page with the summary table (record, peaks, D5-95,
-// smallest and largest ratio, verdict), each row linked to its section;
+// smallest and largest ratio, verdict of each set), each row linked to its
+// section;
 // then every section on a page of its own.
 std::string html_page(const std::string& title, const std::vector<SummaryLine>& summary,
                       const std::vector<RecordSection>& sections);
 
-// The verdict lines of `verdict`, as the text report prints them.
-std::vector<std::string> verdict_lines(const spectra::Verdict& verdict);
+// The verdict line of `verdict`, as the text report prints it.
+std::string verdict_line(const spectra::Verdict& verdict);
 
 }  // namespace page

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <stdexcept>
 
 #include "text.h"
@@ -73,62 +74,196 @@ std::string unrounded(double value, double limit) {
   return reads_as_limit && value != limit ? format(" (%.6f unrounded)", value) : "";
 }
 
-void add(Verdict& verdict, const std::string& name, const std::string& figure,
-         bool pass, const std::string& note) {
-  verdict.criteria.push_back({name, figure, pass, note});
-  if (!pass) verdict.failed.push_back(name);
+// Whether `value` is a finite number within [low, high].
+bool within(double value, double low, double high) {
+  return std::isfinite(value) && value >= low && value <= high;
 }
 
-void judge_record(const Evaluation& evaluation, Verdict& verdict) {
-  add(verdict, "time step", format("%g s", evaluation.dt),
-      evaluation.dt <= kMaxTimeStep * (1.0 + kLimitMargin),
-      format("at most %g s", kMaxTimeStep));
-  add(verdict, "duration", format("%.6g s", evaluation.duration),
-      evaluation.duration >= kMinDuration * (1.0 - kLimitMargin),
-      format("at least %g s", kMinDuration));
+// The practice and quantity of one criterion, in words.
+std::string source_of(CriteriaSet set, const char* quantity) {
+  return std::string(set_source(set)) + ": " + quantity;
 }
 
-void judge_spectrum(const Evaluation& evaluation, Verdict& verdict) {
+void judge_record(const Evaluation& evaluation, CriteriaSet set, Verdict& verdict) {
+  verdict.add("time step", format("%g s", evaluation.dt),
+              within(evaluation.dt, 0.0, kMaxTimeStep * (1.0 + kLimitMargin)),
+              format("at most %g s", kMaxTimeStep),
+              source_of(set, "time step of the record (Nyquist frequency at least 50 Hz)"));
+  verdict.add("duration", format("%.6g s", evaluation.duration),
+              within(evaluation.duration, kMinDuration * (1.0 - kLimitMargin), HUGE_VAL),
+              format("at least %g s", kMinDuration),
+              source_of(set, "length of the record"));
+}
+
+// Every spectrum criterion of `names` failed, for a reason in `note`.
+void fail_all(Verdict& verdict, CriteriaSet set, std::initializer_list<const char*> names,
+              const std::string& figure, const std::string& note) {
+  for (const char* name : names) {
+    verdict.add(name, figure, false, note, source_of(set, "the response spectrum's ratio"));
+  }
+}
+
+// The spectrum criteria cannot be judged: no compared point, or a ratio
+// that is not a finite number. Returns whether that is so.
+bool spectrum_undefined(const SpectrumFit& fit, CriteriaSet set,
+                        std::initializer_list<const char*> names, Verdict& verdict) {
+  if (fit.count == 0) {
+    fail_all(verdict, set, names, "none", "no compared points");
+    return true;
+  }
+  if (fit.non_finite > 0) {
+    fail_all(verdict, set, names, "undefined",
+             format("%zu of the %zu compared ratios are not finite numbers", fit.non_finite,
+                    fit.count));
+    return true;
+  }
+  return false;
+}
+
+std::string lowest_note(const SpectrumPoint& lowest, double limit) {
+  return format("at least %.2f; at %.4g Hz (T = %.4g s)", limit, lowest.frequency,
+                lowest.period) +
+         unrounded(lowest.ratio, limit);
+}
+
+void judge_us_spectrum(const Evaluation& evaluation, Verdict& verdict) {
+  const CriteriaSet set = CriteriaSet::us;
   const SpectrumFit& fit = evaluation.fit;
   const std::vector<SpectrumPoint>& points = evaluation.points;
-  if (fit.count == 0) {
-    for (const char* name : {"band", "window", "minimum ratio", "mean ratio", "CoV", "SI ratio"}) {
-      add(verdict, name, "none", false, "no compared points");
-    }
+  const std::size_t grid_size = points.size();
+  verdict.add("points", format("%zu of %zu", fit.count, grid_size), fit.count == grid_size,
+              format("the whole grid %g-%g Hz compared, %d a decade", kGridLow, kGridHigh,
+                     kUsPointsPerDecade),
+              source_of(set, "frequencies at which the spectrum is computed"));
+  if (spectrum_undefined(fit, set, {"minimum ratio", "window", "maximum ratio"}, verdict)) {
     return;
   }
-  add(verdict, "band", format("%zu of %zu", fit.outside_band, fit.count),
-      fit.outside_band == 0,
-      format("points outside ratio %.2f to %.2f", kBandLow, kBandHigh));
+  const SpectrumPoint& lowest = points[fit.lowest];
+  verdict.add("minimum ratio", format("%.3f", lowest.ratio), lowest.ratio >= kBandLow,
+              lowest_note(lowest, kBandLow),
+              source_of(set, "smallest ratio of the spectrum to the target"));
   const std::string run_note =
       fit.run_length == 0
           ? std::string("no point below the target")
           : format("longest run below the target %.4g-%.4g Hz", points[fit.run_first].frequency,
-                    points[fit.run_last].frequency);
-  add(verdict, "window", format("%zu points", fit.run_length), fit.run_length <= kMaxRunBelow,
-      run_note + format("; at most %zu", kMaxRunBelow));
-  const SpectrumPoint& lowest = points[fit.lowest];
-  add(verdict, "minimum ratio", format("%.3f", lowest.ratio), lowest.ratio >= kMinRatio,
-      format("at least %.2f; at %.4g Hz (T = %.4g s)", kMinRatio, lowest.frequency,
-              lowest.period) + unrounded(lowest.ratio, kMinRatio));
-  add(verdict, "mean ratio", format("%.3f", fit.mean_ratio), fit.mean_ratio >= kMinMeanRatio,
-      format("at least %.2f; over the %zu compared points", kMinMeanRatio, fit.count) +
-          unrounded(fit.mean_ratio, kMinMeanRatio));
-  add(verdict, "CoV", format("%.3f", fit.ratio_cov), fit.ratio_cov <= kMaxRatioCov,
-      format("at most %.2f; coefficient of variation of the ratio", kMaxRatioCov) +
-          unrounded(fit.ratio_cov, kMaxRatioCov));
-  if (fit.si_count < 2) {
-    add(verdict, "SI ratio", "undefined", false,
-        format("fewer than 2 compared points in T = %g-%g s", kSiPeriodLow, kSiPeriodHigh));
+                   points[fit.run_last].frequency);
+  verdict.add("window", format("%zu points", fit.run_length), fit.run_length <= kMaxRunBelow,
+              run_note + format("; at most %zu", kMaxRunBelow),
+              source_of(set, "adjacent points below the target"));
+  const SpectrumPoint& highest = points[fit.highest];
+  const bool high_passes = highest.ratio <= kBandHigh;
+  verdict.add("maximum ratio", format("%.3f", highest.ratio), high_passes,
+              format("at most %.2f; at %.4g Hz (T = %.4g s)", kBandHigh, highest.frequency,
+                     highest.period) +
+                  (high_passes ? unrounded(highest.ratio, kBandHigh)
+                               : std::string("; above it needs a power-spectral-density "
+                                             "demonstration, which this program does not make")),
+              source_of(set, "largest ratio of the spectrum to the target"));
+}
+
+void judge_jp_spectrum(const Evaluation& evaluation, Verdict& verdict) {
+  const CriteriaSet set = CriteriaSet::jp;
+  const SpectrumFit& fit = evaluation.fit;
+  if (spectrum_undefined(fit, set, {"minimum ratio", "CoV", "mean error", "SI ratio"},
+                         verdict)) {
+    return;
+  }
+  const SpectrumPoint& lowest = evaluation.points[fit.lowest];
+  verdict.add("minimum ratio", format("%.3f", lowest.ratio), lowest.ratio >= kMinRatio,
+              lowest_note(lowest, kMinRatio),
+              source_of(set, "smallest ratio of the spectrum to the target"));
+  if (!std::isfinite(fit.ratio_cov)) {
+    verdict.add("CoV", "undefined", false, "the mean ratio is not positive",
+                source_of(set, "coefficient of variation of the ratio"));
   } else {
-    add(verdict, "SI ratio", format("%.3f", fit.si_ratio), fit.si_ratio >= kMinSiRatio,
-        format("at least %.2f; SI %.4g cm over target %.4g cm, T = %.4g-%.4g s", kMinSiRatio,
-                fit.si_record, fit.si_target, fit.si_period_low, fit.si_period_high) +
-            unrounded(fit.si_ratio, kMinSiRatio));
+    verdict.add("CoV", format("%.3f", fit.ratio_cov), fit.ratio_cov <= kMaxRatioCov,
+                format("at most %.2f; coefficient of variation of the ratio", kMaxRatioCov) +
+                    unrounded(fit.ratio_cov, kMaxRatioCov),
+                source_of(set, "coefficient of variation of the ratio"));
+  }
+  const double error = std::fabs(fit.mean_ratio - 1.0);
+  verdict.add("mean error", format("%.3f", error), error <= kMaxMeanError,
+              format("at most %.2f; |mean ratio - 1|, mean ratio %.3f over the %zu compared "
+                     "points",
+                     kMaxMeanError, fit.mean_ratio, fit.count) +
+                  unrounded(error, kMaxMeanError),
+              source_of(set, "error of the mean ratio"));
+  const std::string si_source = source_of(set, "ratio of the spectrum intensity SI");
+  if (fit.si_count < 2) {
+    verdict.add("SI ratio", "undefined", false,
+                format("fewer than 2 compared points in T = %g-%g s", kSiPeriodLow,
+                       kSiPeriodHigh),
+                si_source);
+  } else {
+    verdict.add("SI ratio", format("%.3f", fit.si_ratio),
+                within(fit.si_ratio, kMinSiRatio, HUGE_VAL),
+                format("at least %.2f; SI %.4g cm over target %.4g cm, T = %.4g-%.4g s",
+                       kMinSiRatio, fit.si_record, fit.si_target, fit.si_period_low,
+                       fit.si_period_high) +
+                    unrounded(fit.si_ratio, kMinSiRatio),
+                si_source);
   }
 }
 
+Verdict judge(const Evaluation& evaluation, CriteriaSet set) {
+  Verdict verdict;
+  verdict.tag = set_name(set);
+  verdict.source = set_source(set);
+  verdict.pass = true;
+  judge_record(evaluation, set, verdict);
+  if (set == CriteriaSet::us) {
+    judge_us_spectrum(evaluation, verdict);
+  } else {
+    judge_jp_spectrum(evaluation, verdict);
+  }
+  return verdict;
+}
+
 }  // namespace
+
+const char* set_name(CriteriaSet set) { return set == CriteriaSet::us ? "us" : "jp"; }
+
+const char* set_source(CriteriaSet set) {
+  return set == CriteriaSet::us
+             ? "US nuclear review practice for one artificial record (NRC Standard Review "
+               "Plan 3.7.1)"
+             : "Japanese practice for records compatible with the notification spectra";
+}
+
+CriteriaChoice parse_criteria_choice(const std::string& text) {
+  if (text == "us") return CriteriaChoice::us;
+  if (text == "jp") return CriteriaChoice::jp;
+  if (text == "both") return CriteriaChoice::both;
+  throw std::invalid_argument("--criteria needs us, jp or both, got '" + text + "'");
+}
+
+std::vector<CriteriaSet> chosen_sets(const CriteriaOptions& options) {
+  switch (options.sets) {
+    case CriteriaChoice::us:
+      return {CriteriaSet::us};
+    case CriteriaChoice::both:
+      return {CriteriaSet::us, CriteriaSet::jp};
+    case CriteriaChoice::jp:
+    case CriteriaChoice::automatic:  // the one target is a Japanese spectrum
+      break;
+  }
+  return {CriteriaSet::jp};
+}
+
+void Verdict::add(const std::string& name, const std::string& figure, bool passes,
+                  const std::string& note, const std::string& criterion_source) {
+  criteria.push_back({name, figure, passes, note, criterion_source});
+  if (!passes) failed.push_back(name);
+  pass = failed.empty();
+}
+
+bool all_pass(const std::vector<Verdict>& verdicts) {
+  if (verdicts.empty()) return false;
+  for (const Verdict& verdict : verdicts) {
+    if (!verdict.pass) return false;
+  }
+  return true;
+}
 
 double damping_factor(double damping) {
   assert(damping > 0.0);
@@ -207,7 +342,7 @@ SpectrumFit fit_spectrum(const std::vector<SpectrumPoint>& points,
     const double ratio = points[i].ratio;
     if (ratio < points[fit.lowest].ratio) fit.lowest = i;
     if (ratio > points[fit.highest].ratio) fit.highest = i;
-    if (ratio < kBandLow || ratio > kBandHigh) ++fit.outside_band;
+    if (!std::isfinite(ratio)) ++fit.non_finite;
     sum += ratio;
   }
   const double count = static_cast<double>(fit.count);
@@ -217,7 +352,7 @@ SpectrumFit fit_spectrum(const std::vector<SpectrumPoint>& points,
     const double deviation = points[i].ratio - fit.mean_ratio;
     squares += deviation * deviation;
   }
-  fit.ratio_cov = fit.mean_ratio > 0.0 ? std::sqrt(squares / count) / fit.mean_ratio : 0.0;
+  fit.ratio_cov = fit.mean_ratio > 0.0 ? std::sqrt(squares / count) / fit.mean_ratio : NAN;
   find_longest_run_below(points, compared, fit);
   integrate_si(points, compared, fit);
   return fit;
@@ -235,9 +370,9 @@ Evaluation evaluate_spectrum(double dt, std::size_t sample_count,
   evaluation.points = compare_with_target(spectrum_frequencies(), sa, options.damping);
   evaluation.compared = select_points(dt, options.range);
   evaluation.fit = fit_spectrum(evaluation.points, evaluation.compared);
-  judge_record(evaluation, evaluation.verdict);
-  judge_spectrum(evaluation, evaluation.verdict);
-  evaluation.verdict.pass = evaluation.verdict.failed.empty();
+  for (const CriteriaSet set : chosen_sets(options)) {
+    evaluation.verdicts.push_back(judge(evaluation, set));
+  }
   return evaluation;
 }
 
@@ -249,16 +384,18 @@ Evaluation evaluate_record(double dt, const std::vector<double>& acc,
 }
 
 void write_verdict(std::ostream& out, const Verdict& verdict) {
+  out << "criteria (" << verdict.tag << "): " << verdict.source << "\n";
   for (const Criterion& criterion : verdict.criteria) {
-    out << format("%-14s %-13s %s  ", criterion.name.c_str(), criterion.figure.c_str(),
-                   criterion.pass ? "PASS" : "FAIL")
+    out << format("%-3s %-14s %-13s %s  ", verdict.tag.c_str(), criterion.name.c_str(),
+                  criterion.figure.c_str(), criterion.pass ? "PASS" : "FAIL")
         << criterion.note << "\n";
   }
+  out << "verdict (" << verdict.tag << "): ";
   if (verdict.pass) {
-    out << "verdict: PASS\n";
+    out << "PASS\n";
     return;
   }
-  out << "verdict: FAIL (";
+  out << "FAIL (";
   for (std::size_t i = 0; i < verdict.failed.size(); ++i) {
     out << (i > 0 ? ", " : "") << verdict.failed[i];
   }

@@ -32,7 +32,11 @@ constexpr double kDefaultDamping = 0.05;
 // Requires 0 < low < high and per_decade > 0.
 std::vector<double> log_frequency_grid(double low, double high, int per_decade);
 
-// The grid of the check: 0.1 Hz to 50 Hz, 100 per decade, 271 points.
+// The grid of the spectrum: kGridLow to kGridHigh Hz, kGridPerDecade per
+// decade (0.1 Hz to 50 Hz, 100 per decade, 271 points).
+constexpr double kGridLow = 0.1;    // Hz
+constexpr double kGridHigh = 50.0;  // Hz
+constexpr int kGridPerDecade = 100;
 std::vector<double> spectrum_frequencies();
 
 // One oscillator with its exact step for piecewise-linear excitation.

@@ -83,7 +83,7 @@ TEST_F(Cli, GoodRecordWritesReportTableAndPicture) {
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.err, "");
   EXPECT_EQ(outcome.out.rfind("seedacc-check: good.csv\n", 0), 0u);
-  EXPECT_NE(outcome.out.find("\nverdict: "), std::string::npos);
+  EXPECT_NE(outcome.out.find("\nverdict (jp): "), std::string::npos);
   EXPECT_EQ(files(), (std::vector<std::string>{"good.csv", "pic.svg", "table.csv"}));
   EXPECT_EQ(read_file(dir_ / "work" / "pic.svg").rfind("<?xml", 0), 0u);
   // Two runs give the same report and files.
@@ -190,11 +190,11 @@ TEST_F(Cli, SeveralFilesGiveReportsAndSummary) {
   const std::size_t second = outcome.out.find("\nseedacc-check: two.csv\n");
   EXPECT_EQ(outcome.out.rfind("seedacc-check: good.csv\n", 0), 0u);
   ASSERT_NE(second, std::string::npos);
-  EXPECT_NE(outcome.out.rfind("verdict: FAIL", second), std::string::npos);
-  EXPECT_NE(outcome.out.find("\nsummary of 2 records\n  file      verdict  min ratio"),
+  EXPECT_NE(outcome.out.rfind("verdict (jp): FAIL", second), std::string::npos);
+  EXPECT_NE(outcome.out.find("\nsummary of 2 records\n  file      verdicts          min ratio"),
             std::string::npos)
       << outcome.out;
-  EXPECT_NE(outcome.out.find("\n  two.csv   FAIL "), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("\n  two.csv   jp FAIL "), std::string::npos) << outcome.out;
   std::vector<std::string> written;
   for (const auto& entry : fs::directory_iterator(dir_ / "work" / "out")) {
     written.push_back(entry.path().filename().string());

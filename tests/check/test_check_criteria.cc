@@ -1,6 +1,6 @@
 // The acceptance criteria on spectra whose answers are known by
 // construction: each row sets the ratio at every grid point and says which
-// criteria must fail.
+// criteria of each set must fail.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,15 +19,18 @@ using Ratio = std::function<double(std::size_t)>;
 struct Case {
   const char* reason;
   Ratio ratio;          // Sa / (target for 5 % damping) at grid index k
+  std::vector<std::string> us_failed;
+  std::vector<std::string> jp_failed;
   double dt = 0.01;
   std::size_t samples = 4001;  // 40 s at 0.01 s
-  spectra::CriteriaOptions options;
-  std::vector<std::string> failed;
+  spectra::CriteriaOptions options = {};
   std::size_t compared = 271;
 };
 
 // Grid index k is 0.1 * 10^(k / 100) Hz: 1 Hz is k = 100, 10 Hz k = 200,
-// 4.07 Hz k = 161, 25 Hz lies between k = 239 and 240.
+// 0.4074 Hz (2.455 s) k = 61, 25 Hz lies between k = 239 and 240. A limit
+// is set at k = 150 (3.162 Hz), on the 800 gal plateau, where limit * 800
+// and back is the limit itself in floating point.
 Ratio constant(double value) {
   return [value](std::size_t) { return value; };
 }
@@ -42,83 +45,138 @@ spectra::CriteriaOptions with(double damping, double low = 0.1, double high = 50
   return options;
 }
 
+// Each line of both sets at its limit and just past it. The CoV rows
+// alternate a and b over the 271 points (136 of a): CoV by hand is
+// sqrt(136 * 135) / 271 * |a - b| / mean: 0.049998 for 0.96 and 1.06103,
+// 0.05003 for 0.96 and 1.0611 (means 1.0103).
 std::vector<Case> cases() {
   const std::vector<std::string> none;
+  const double nan = std::nan("");
   return {
-      {"flat 2 % above the target passes every criterion", constant(1.02), 0.01, 4001, {}, none},
-      {"63 adjacent points below the target, all in the band: window alone fails",
-       run_of(100, 162, 0.97, 1.03), 0.01, 4001, {}, {"window"}},
+      {"every ratio exactly 1: mean error 0 and SI ratio 1.0, the SI limit itself",
+       constant(1.0), none, none},
       {"9 adjacent points below the target is the most the window allows",
-       run_of(120, 128, 0.97, 1.03), 0.01, 4001, {}, none},
+       run_of(120, 128, 0.99, 1.01), none, none},
       {"10 adjacent points below the target is one too many",
-       run_of(120, 129, 0.97, 1.03), 0.01, 4001, {}, {"window"}},
-      {"the band's bounds 0.90 and 1.30 are inside it",
-       [](std::size_t k) { return k == 50 ? 0.90 : k == 150 ? 1.30 : 1.02; }, 0.01, 4001, {}, none},
-      {"0.8999 is outside the band but above the minimum ratio",
-       run_of(50, 50, 0.8999, 1.02), 0.01, 4001, {}, {"band"}},
-      {"0.849 is below the minimum ratio as well",
-       run_of(50, 50, 0.849, 1.02), 0.01, 4001, {}, {"band", "minimum ratio"}},
-      {"a mean of 0.99 fails the mean, the window and the SI ratio", constant(0.99), 0.01, 4001,
-       {}, {"window", "mean ratio", "SI ratio"}},
-      {"ratios alternating 0.92 and 1.18 scatter too much (CoV 0.124)",
-       [](std::size_t k) { return k % 2 ? 0.92 : 1.18; }, 0.01, 4001, {}, {"CoV"}},
+       run_of(120, 129, 0.99, 1.01), {"window"}, none},
+      {"0.90 is inside the us band", run_of(150, 150, 0.90, 1.01), none, none},
+      {"0.8999 is below the us band, above the jp minimum", run_of(150, 150, 0.8999, 1.01),
+       {"minimum ratio"}, none},
+      {"1.30 is the most the us set allows", run_of(150, 150, 1.30, 1.01), none, none},
+      {"1.3001 fails the us set (no PSD demonstration is made)", run_of(150, 150, 1.3001, 1.01),
+       {"maximum ratio"}, none},
+      {"0.85 is the jp minimum", run_of(150, 150, 0.85, 1.01), {"minimum ratio"}, none},
+      {"0.8499 is below it", run_of(150, 150, 0.8499, 1.01), {"minimum ratio"},
+       {"minimum ratio"}},
+      {"mean 1.0199: within 0.02 of 1", constant(1.0199), none, none},
+      {"mean 1.0201: the error of the mean is past 0.02; mean >= 1.0 is no longer asked",
+       constant(1.0201), none, {"mean error"}},
+      {"mean 0.9801: within 0.02 below 1, but every point is below the target",
+       constant(0.9801), {"window"}, {"SI ratio"}},
+      {"CoV 0.049998", [](std::size_t k) { return k % 2 ? 1.06103 : 0.96; }, none, none},
+      {"CoV 0.05003", [](std::size_t k) { return k % 2 ? 1.0611 : 0.96; }, none, {"CoV"}},
+      {"SI ratio 0.999 from 0.1-2.455 s alone", run_of(61, 200, 0.999, 1.0), {"window"},
+       {"SI ratio"}},
       {"dt 0.02 s: too coarse, and the 31 points above 25 Hz are not judged",
-       [](std::size_t k) { return k >= 240 ? 0.3 : 1.02; }, 0.02, 2001, {}, {"time step"}, 240},
-      {"19.99 s is shorter than 20 s", constant(1.02), 0.01, 2000, {}, {"duration"}},
-      {"20.00 s is long enough", constant(1.02), 0.01, 2001, {}, none},
-      {"dt formed as 163.83 / 16383 still compares the 50 Hz point", constant(1.02),
-       163.83 / 16383, 16384, {}, none},
-      {"--range 1:10 judges only 1-10 Hz", run_of(100, 200, 1.02, 0.3), 0.01, 4001,
-       with(0.05, 1.0, 10.0), none, 101},
-      {"damping 0.02 scales the target by 1.25: the 5 % spectrum falls short",
-       constant(1.02), 0.01, 4001, with(0.02),
-       {"band", "window", "minimum ratio", "mean ratio", "SI ratio"}},
-      {"damping 0.02 met by a spectrum 1.25 times the 5 % target",
-       constant(1.25 * 1.02), 0.01, 4001, with(0.02), none},
+       [](std::size_t k) { return k >= 240 ? 0.3 : 1.0; }, {"time step", "points"},
+       {"time step"}, 0.02, 2001, {}, 240},
+      {"19.99 s is shorter than 20 s", constant(1.0), {"duration"}, {"duration"}, 0.01, 2000},
+      {"20.00 s is long enough", constant(1.0), none, none, 0.01, 2001},
+      {"dt formed as 163.83 / 16383 still compares the 50 Hz point", constant(1.0), none, none,
+       163.83 / 16383, 16384},
+      {"--range 1:10 judges only 1-10 Hz; the us set asks for 0.1-50 Hz",
+       run_of(100, 200, 1.0, 0.3), {"points"}, none, 0.01, 4001, with(0.05, 1.0, 10.0), 101},
+      {"damping 0.02 scales the target by 1.25: the 5 % spectrum falls short", constant(1.0),
+       {"minimum ratio", "window"}, {"minimum ratio", "mean error", "SI ratio"}, 0.01, 4001,
+       with(0.02)},
+      {"damping 0.02 met by a spectrum 1.25 times the 5 % target", constant(1.25), none, none,
+       0.01, 4001, with(0.02)},
+      {"one ratio not a number: no spectrum line passes on it", run_of(50, 50, nan, 1.0),
+       {"minimum ratio", "window", "maximum ratio"},
+       {"minimum ratio", "CoV", "mean error", "SI ratio"}},
+      {"no response at all: the CoV of a zero mean is undefined, not 0", constant(0.0),
+       {"minimum ratio", "window"}, {"minimum ratio", "CoV", "mean error", "SI ratio"}},
   };
 }
 
-TEST(Criteria, EachCriterionOnKnownSpectra) {
-  const std::vector<double> grid = spectra::spectrum_frequencies();
-  for (const Case& row : cases()) {
-    std::vector<double> sa(grid.size());
-    for (std::size_t k = 0; k < grid.size(); ++k) {
-      sa[k] = row.ratio(k) * synthesis::target_sa(1.0 / grid[k]);
-    }
-    const spectra::Evaluation evaluation =
-        spectra::evaluate_spectrum(row.dt, row.samples, sa, row.options);
-    EXPECT_EQ(evaluation.verdict.failed, row.failed) << row.reason;
-    EXPECT_EQ(evaluation.verdict.pass, row.failed.empty()) << row.reason;
-    EXPECT_EQ(evaluation.fit.count, row.compared) << row.reason;
-    EXPECT_EQ(evaluation.verdict.criteria.size(), 8u) << row.reason;
-  }
-}
-
-// Figures and lines of the case: the longest run and its
-// frequencies, the SI ratio's line, and the verdict naming what failed.
-TEST(Criteria, LinesNameTheRunTheSiRatioAndTheFailures) {
+spectra::Evaluation evaluate(const Case& row, spectra::CriteriaChoice sets) {
   const std::vector<double> grid = spectra::spectrum_frequencies();
   std::vector<double> sa(grid.size());
   for (std::size_t k = 0; k < grid.size(); ++k) {
-    sa[k] = (k >= 100 && k <= 162 ? 0.97 : 1.03) * synthesis::target_sa(1.0 / grid[k]);
+    sa[k] = row.ratio(k) * synthesis::target_sa(1.0 / grid[k]);
   }
+  spectra::CriteriaOptions options = row.options;
+  options.sets = sets;
+  return spectra::evaluate_spectrum(row.dt, row.samples, sa, options);
+}
+
+TEST(Criteria, EachLineOfBothSetsAtItsLimitAndPast) {
+  for (const Case& row : cases()) {
+    const spectra::Evaluation both = evaluate(row, spectra::CriteriaChoice::both);
+    ASSERT_EQ(both.verdicts.size(), 2u);
+    EXPECT_EQ(both.verdicts[0].tag, "us");
+    EXPECT_EQ(both.verdicts[0].failed, row.us_failed) << row.reason;
+    EXPECT_EQ(both.verdicts[1].failed, row.jp_failed) << row.reason;
+    EXPECT_EQ(both.verdicts[0].criteria.size(), 6u) << row.reason;
+    EXPECT_EQ(both.verdicts[1].criteria.size(), 6u) << row.reason;
+    EXPECT_EQ(both.fit.count, row.compared) << row.reason;
+    // --criteria both passes only when both sets pass.
+    EXPECT_EQ(both.pass(), row.us_failed.empty() && row.jp_failed.empty()) << row.reason;
+    EXPECT_EQ(evaluate(row, spectra::CriteriaChoice::us).pass(), row.us_failed.empty());
+    EXPECT_EQ(evaluate(row, spectra::CriteriaChoice::jp).pass(), row.jp_failed.empty());
+    for (const spectra::Verdict& verdict : both.verdicts) {
+      for (const spectra::Criterion& line : verdict.criteria) {
+        EXPECT_EQ(line.source.rfind(spectra::set_source(
+                      verdict.tag == "us" ? spectra::CriteriaSet::us : spectra::CriteriaSet::jp),
+                  0), 0u) << line.name;
+      }
+    }
+  }
+}
+
+// The lines as printed: the set's heading and tag, the longest run and its
+// frequencies, the us line above 1.30 saying why, and the verdict naming
+// what failed; the default set for the built-in target is jp.
+TEST(Criteria, LinesNameTheSetTheRunAndTheFailures) {
+  const std::vector<double> grid = spectra::spectrum_frequencies();
+  std::vector<double> sa(grid.size());
+  for (std::size_t k = 0; k < grid.size(); ++k) {
+    sa[k] = (k >= 100 && k <= 162 ? 0.97 : k == 200 ? 1.4 : 1.03) *
+            synthesis::target_sa(1.0 / grid[k]);
+  }
+  spectra::CriteriaOptions options;
+  EXPECT_EQ(spectra::evaluate_spectrum(0.01, 4001, sa, options).verdicts[0].tag, "jp");
+  options.sets = spectra::CriteriaChoice::us;
   std::ostringstream lines;
-  spectra::write_verdict(lines, spectra::evaluate_spectrum(0.01, 4001, sa, {}).verdict);
+  spectra::write_verdict(lines, spectra::evaluate_spectrum(0.01, 4001, sa, options).verdicts[0]);
   const std::string text = lines.str();
-  EXPECT_NE(text.find("\nwindow         63 points     FAIL  longest run below the target "
-                      "1-4.169 Hz; at most 9\n"),
-            std::string::npos)
-      << text;
-  EXPECT_NE(text.find("\nSI ratio       1.0"), std::string::npos) << text;
-  EXPECT_EQ(text.substr(text.rfind("verdict:")), "verdict: FAIL (window)\n");
-  // A mean of 0.9999 reads 1.000 yet fails; the line says why.
-  for (std::size_t k = 0; k < grid.size(); ++k) sa[k] = 0.9999 * synthesis::target_sa(1.0 / grid[k]);
+  EXPECT_EQ(text.rfind("criteria (us): US nuclear review practice", 0), 0u) << text;
+  for (const char* line :
+       {"\nus  window         63 points     FAIL  longest run below the target 1-4.169 Hz; at "
+        "most 9\n",
+        "\nus  maximum ratio  1.400         FAIL  at most 1.30; at 10 Hz (T = 0.1 s); above it "
+        "needs a power-spectral-density demonstration, which this program does not make\n",
+        "\nverdict (us): FAIL (window, maximum ratio)\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+  }
+  // A mean of 1.0200001 reads 0.020 yet fails; the line says why.
+  for (std::size_t k = 0; k < grid.size(); ++k) {
+    sa[k] = 1.0200001 * synthesis::target_sa(1.0 / grid[k]);
+  }
   std::ostringstream near;
-  spectra::write_verdict(near, spectra::evaluate_spectrum(0.01, 4001, sa, {}).verdict);
-  EXPECT_NE(near.str().find("\nmean ratio     1.000         FAIL  at least 1.00; over the 271 "
-                            "compared points (0.999900 unrounded)\n"),
+  spectra::write_verdict(near, spectra::evaluate_spectrum(0.01, 4001, sa, {}).verdicts[0]);
+  EXPECT_NE(near.str().find("\njp  mean error     0.020         FAIL  at most 0.02; |mean ratio "
+                            "- 1|, mean ratio 1.020 over the 271 compared points (0.020000 "
+                            "unrounded)\n"),
             std::string::npos)
       << near.str();
+}
+
+TEST(Criteria, ChoiceOption) {
+  EXPECT_EQ(spectra::parse_criteria_choice("both"), spectra::CriteriaChoice::both);
+  for (const char* bad : {"", "US", "us,jp", "all"}) {
+    EXPECT_THROW(spectra::parse_criteria_choice(bad), std::invalid_argument) << bad;
+  }
 }
 
 // 1.5 / (1 + 10 h) by hand: 1.5 / 1.5, 1.5 / 1.2, 1.5 / 2.

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Seed 7 (default corner times) made, matched and checked, twice in fresh
 # folders: both runs must give the same bytes, the match exit 0, the check
-# say "verdict: PASS", and the match's report equal GOLDEN (lines starting
+# say "verdict (jp): PASS", and the match's report equal GOLDEN (lines starting
 # with '#' are comments). --regenerate writes GOLDEN instead.
 #
 #   sh golden_seed7.sh SEEDACC SEEDACC_MATCH SEEDACC_CHECK GOLDEN [--regenerate]
@@ -19,7 +19,7 @@ for run in 1 2; do
   printf '7\n0\nseed.csv\n' | "$1" >/dev/null 2>&1 || fail "seedacc failed"
   "$2" seed.csv matched.csv >report.txt 2>stderr.txt || fail "seedacc-match exited with $?: $(cat stderr.txt)"
   "$3" matched.csv >check.txt 2>&1
-  tail -n 1 check.txt | grep -qx 'verdict: PASS' || fail "seedacc-check: $(tail -n 3 check.txt)"
+  tail -n 1 check.txt | grep -qx 'verdict (jp): PASS' || fail "seedacc-check: $(tail -n 3 check.txt)"
 done
 for file in matched.csv report.txt; do
   cmp -s "$scratch/run1/$file" "$scratch/run2/$file" || fail "$file differs between two runs"

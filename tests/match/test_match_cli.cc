@@ -113,7 +113,7 @@ TEST_F(MatchCli, StopWithoutMatchStillWritesBestRecord) {
   const std::string out = dir_.file("out.csv");
   const Outcome run = run_match({"--max-iterations", "1", seed_, out});
   EXPECT_EQ(run.status, match::kExitNotMatched) << run.out << run.err;
-  EXPECT_NE(run.out.find("\nverdict: FAIL ("), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nverdict (jp): FAIL ("), std::string::npos) << run.out;
   const spectra::Record written = spectra::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 2500u);
   EXPECT_NE(read_file(out).find(" time(sec),matched-Acc(gal)\n    0.00,"), std::string::npos);

@@ -1,0 +1,97 @@
+// spectral_correction.cc: the amplitude and peak corrections (see
+// spectral_correction.h).
+#include "spectral_correction.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+#include "baseline.h"
+#include "kernels.h"
+#include "motion.h"
+#include "tuning.h"
+
+namespace match {
+namespace {
+
+const double kTwoPi = 2.0 * std::acos(-1.0);
+
+// Smallest power of two at least `count`.
+std::size_t power_of_two_at_least(std::size_t count) {
+  std::size_t size = 1;
+  while (size < count) size *= 2;
+  return size;
+}
+
+}  // namespace
+
+CorrectionCurve::CorrectionCurve(const std::vector<double>& frequencies,
+                                 const std::vector<double>& log_ratio)
+    : log_f_(frequencies.size()), log_ratio_(log_ratio) {
+  assert(!frequencies.empty() && frequencies.size() == log_ratio.size());
+  for (std::size_t k = 0; k < frequencies.size(); ++k) log_f_[k] = std::log(frequencies[k]);
+}
+
+double CorrectionCurve::factor(double frequency) {
+  const double x = std::log(frequency);
+  if (x <= log_f_.front()) {
+    const double fade = 1.0 - (log_f_.front() - x) / std::log(2.0);
+    return fade <= 0.0 ? 1.0 : std::exp(fade * log_ratio_.front());
+  }
+  if (x >= log_f_.back()) return std::exp(log_ratio_.back());
+  while (log_f_[next_] < x) ++next_;
+  const double weight = (x - log_f_[next_ - 1]) / (log_f_[next_] - log_f_[next_ - 1]);
+  return std::exp(log_ratio_[next_ - 1] + weight * (log_ratio_[next_] - log_ratio_[next_ - 1]));
+}
+
+double low_share(double frequency, double split) {
+  const double ratio = frequency / split;
+  return 1.0 / (1.0 + ratio * ratio * ratio * ratio);
+}
+
+void correct_amplitudes(std::vector<double>& acc, double dt,
+                        const std::vector<double>& frequencies,
+                        const std::vector<double>& log_ratio, double split,
+                        std::vector<double>& low) {
+  const std::size_t size = power_of_two_at_least(2 * acc.size());
+  std::vector<dcomplex> spectrum(size, dcomplex{0.0, 0.0});
+  for (std::size_t i = 0; i < acc.size(); ++i) spectrum[i].r = acc[i];
+  dwvfast(static_cast<integer>(size), spectrum.data(), -1);
+  CorrectionCurve curve(frequencies, log_ratio);
+  const double bin_width = 1.0 / (static_cast<double>(size) * dt);
+  spectrum[0] = {0.0, 0.0};  // the mean is no motion
+  for (std::size_t j = 1; j <= size / 2; ++j) {
+    const double frequency = static_cast<double>(j) * bin_width;
+    const double gain = curve.factor(frequency) * high_pass_gain(frequency);
+    spectrum[j].r *= gain;
+    spectrum[j].i *= gain;
+    if (j != size / 2) spectrum[size - j] = {spectrum[j].r, -spectrum[j].i};
+  }
+  const double scale = 1.0 / static_cast<double>(size);
+  low.assign(acc.size(), 0.0);
+  if (split > 0.0) {
+    std::vector<dcomplex> low_spectrum = spectrum;
+    for (std::size_t j = 1; j < size; ++j) {
+      const double share = low_share(static_cast<double>(std::min(j, size - j)) * bin_width, split);
+      low_spectrum[j].r *= share;
+      low_spectrum[j].i *= share;
+    }
+    dwvfast(static_cast<integer>(size), low_spectrum.data(), 1);
+    for (std::size_t i = 0; i < acc.size(); ++i) low[i] = low_spectrum[i].r * scale;
+  }
+  dwvfast(static_cast<integer>(size), spectrum.data(), 1);
+  for (std::size_t i = 0; i < acc.size(); ++i) acc[i] = spectrum[i].r * scale;
+}
+
+void correct_peak(std::vector<double>& acc, double dt, double factor) {
+  const std::size_t peak = spectra::find_peak(acc, 0.0, dt).index;
+  const long half = std::max(1L, std::lround(kPeakHalfWidth / dt));
+  for (long offset = -half; offset <= half; ++offset) {
+    const long index = static_cast<long>(peak) + offset;
+    if (index < 0 || index >= static_cast<long>(acc.size())) continue;
+    const double bump = 0.5 * (1.0 + std::cos(kTwoPi * 0.5 * offset / (half + 1)));
+    acc[static_cast<std::size_t>(index)] *= 1.0 + (factor - 1.0) * bump;
+  }
+}
+
+}  // namespace match

@@ -1,0 +1,154 @@
+// Each step of a matching iteration against what its header promises,
+// with figures worked out by hand or by an integration of the test's own.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "baseline.h"
+#include "envelope_pull.h"
+#include "record_file.h"
+#include "spectral_correction.h"
+
+namespace {
+
+const double kPi = std::acos(-1.0);
+
+// Points at 1 Hz (ratio 2) and 4 Hz (ratio 8); between them log-log.
+TEST(SpectralCorrection, CurveInterpolatesFadesAndHolds) {
+  const struct {
+    double frequency;
+    double factor;
+    const char* reason;
+  } kRows[] = {
+      {0.4, 1.0, "more than an octave below: no correction"},
+      {0.5, 1.0, "an octave below the lowest point: faded out"},
+      {std::sqrt(0.5), std::sqrt(2.0), "half an octave below: half the log"},
+      {1.0, 2.0, "the lowest point"},
+      {2.0, 4.0, "the log-midpoint of 1 and 4 Hz: sqrt(2 * 8)"},
+      {4.0, 8.0, "the highest point"},
+      {30.0, 8.0, "held above the highest point"},
+  };
+  match::CorrectionCurve curve({1.0, 4.0}, {std::log(2.0), std::log(8.0)});
+  for (const auto& row : kRows) {
+    EXPECT_NEAR(curve.factor(row.frequency), row.factor, 1e-12) << row.reason;
+  }
+}
+
+// A Hann-windowed 2 Hz burst has no content near the fade or the
+// high-pass corner: a correction of 2 at every compared point doubles it.
+TEST(SpectralCorrection, ConstantRatioScalesTheRecord) {
+  const double dt = 0.01;
+  std::vector<double> acc(3000, 0.0);
+  for (std::size_t i = 1000; i < 2000; ++i) {
+    const double t = (static_cast<double>(i) - 1000.0) * dt;
+    acc[i] = 50.0 * std::sin(kPi * t / 10.0) * std::sin(kPi * t / 10.0) * std::sin(2 * kPi * 2.0 * t);
+  }
+  std::vector<double> corrected = acc;
+  std::vector<double> low;
+  match::correct_amplitudes(corrected, dt, {0.5, 20.0}, {std::log(2.0), std::log(2.0)}, 0.0, low);
+  // 1e-2 is 1e-4 of the doubled peak: the window's far side lobes reach
+  // the fade below 0.5 Hz.
+  for (std::size_t i = 0; i < acc.size(); ++i) ASSERT_NEAR(corrected[i], 2.0 * acc[i], 1e-2) << i;
+  EXPECT_EQ(low, std::vector<double>(acc.size(), 0.0));  // no split, no low part
+  EXPECT_DOUBLE_EQ(match::low_share(0.3, 0.3), 0.5);
+  EXPECT_DOUBLE_EQ(match::low_share(0.6, 0.3), 1.0 / 17.0);
+}
+
+TEST(SpectralCorrection, PeakScaledLocally) {
+  const double dt = 0.01;  // the bump spans 5 samples each side
+  std::vector<double> acc(200, 1.0);
+  acc[100] = -10.0;
+  std::vector<double> corrected = acc;
+  match::correct_peak(corrected, dt, 1.2);
+  EXPECT_DOUBLE_EQ(corrected[100], -12.0);
+  for (std::size_t i = 0; i < acc.size(); ++i) {
+    if (i < 95 || i > 105) {
+      EXPECT_EQ(corrected[i], acc[i]) << i;
+    }
+  }
+}
+
+TEST(EnvelopePull, StrengthGrowsWithTheDrift) {
+  EXPECT_EQ(match::pull_strength(1.0), 0.25);
+  EXPECT_EQ(match::pull_strength(1.15), 0.25);  // drift at the threshold
+  EXPECT_DOUBLE_EQ(match::pull_strength(0.7), 0.5);  // 0.25 * 0.30 / 0.15
+  EXPECT_EQ(match::pull_strength(1.9), 1.0);  // capped at a full restoration
+}
+
+// A record of even level pulled with strength 1 toward a seed three times
+// as strong in its second half takes that shape, but for the floor;
+// strength 0 changes nothing. By hand: the record's envelope is
+// e = 10 / sqrt(2), the seed's s = sqrt(1/2) and 3 sqrt(1/2), the level
+// L = sqrt(e^2 / ((s1^2 + s2^2) / 2)) = sqrt(20), the floor f = 0.02 e;
+// the halves end as (L s2 + f) / (L s1 + f) = 2.9144 to one another.
+TEST(EnvelopePull, FullStrengthGivesTheSeedsShape) {
+  const std::size_t n = 4000;
+  const std::size_t half = 50;
+  std::vector<double> seed(n);
+  std::vector<double> acc(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double wave = std::sin(0.7 * static_cast<double>(i));
+    seed[i] = (i < n / 2 ? 1.0 : 3.0) * wave;
+    acc[i] = 10.0 * std::sin(0.9 * static_cast<double>(i));
+  }
+  const std::vector<double> seed_envelope = match::running_rms(seed, half);
+  const std::vector<double> zeros(n, 0.0);
+  std::vector<double> unchanged = acc;
+  match::pull_toward_envelope(unchanged, seed_envelope, half, 0.0, zeros);
+  EXPECT_EQ(unchanged, acc);
+  match::pull_toward_envelope(acc, seed_envelope, half, 1.0, zeros);
+  const std::vector<double> envelope = match::running_rms(acc, half);
+  const double level = std::sqrt(20.0);
+  const double floor = 0.02 * 10.0 / std::sqrt(2.0);
+  const double expected = (level * 3.0 * std::sqrt(0.5) + floor) / (level * std::sqrt(0.5) + floor);
+  EXPECT_NEAR(envelope[3 * n / 4] / envelope[n / 4], expected, 1e-3);
+}
+
+// Final velocity and displacement by the trapezoidal rule, in long double.
+void integrate(const std::vector<double>& acc, double dt, long double& velocity,
+               long double& displacement) {
+  velocity = displacement = 0.0L;
+  for (std::size_t i = 1; i < acc.size(); ++i) {
+    const long double next = velocity + 0.5L * dt * (acc[i - 1] + acc[i]);
+    displacement += 0.5L * dt * (velocity + next);
+    velocity = next;
+  }
+}
+
+TEST(Baseline, EndFixZeroesTheEndAndLeavesTheRest) {
+  const double dt = 0.01;
+  std::vector<double> acc(1000);
+  for (std::size_t i = 0; i < acc.size(); ++i) acc[i] = 30.0 * std::sin(0.05 * i) + 2.0;
+  std::vector<double> fixed = acc;
+  match::fix_end(fixed, dt);
+  long double velocity = 0.0L;
+  long double displacement = 0.0L;
+  integrate(fixed, dt, velocity, displacement);
+  EXPECT_NEAR(static_cast<double>(velocity), 0.0, 1e-9);
+  EXPECT_NEAR(static_cast<double>(displacement), 0.0, 1e-9);
+  for (std::size_t i = 0; i < 750; ++i) ASSERT_EQ(fixed[i], acc[i]) << i;  // the last quarter only
+}
+
+// A constant acceleration has the displacement t^2 exactly under the
+// trapezoidal rule: a term of the fit, so nothing is left.
+TEST(Baseline, DisplacementTrendRemovedAndHighPassGain) {
+  std::vector<double> acc(500, 2.0);
+  match::remove_displacement_trend(acc, 0.01);
+  for (const double value : acc) ASSERT_NEAR(value, 0.0, 1e-9);
+  EXPECT_DOUBLE_EQ(match::high_pass_gain(0.05), 0.5);  // at the corner
+  EXPECT_DOUBLE_EQ(match::high_pass_gain(0.5), 1.0 / (1.0 + 1e-8));  // a decade above
+}
+
+TEST(RecordFile, LayoutAndRounding) {
+  EXPECT_EQ(match::as_written(0.123456), 0.1235);
+  EXPECT_EQ(match::as_written(-250.0), -250.0);
+  spectra::Record layout;
+  layout.dt = 0.01;
+  layout.time_resolution = 0.01;
+  EXPECT_EQ(match::format_record_file(layout, {1.5, -250.0}),
+            std::string(match::kRecordHeader) +
+                "\n    0.00,  0.1500E+01\n    0.01, -0.2500E+03\n");
+}
+
+}  // namespace

@@ -35,6 +35,7 @@ double parse_damping(const std::string& text) {
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_damping(value);
   } else if (name == "--range") {
@@ -70,7 +71,63 @@ std::string output_path(const std::string& given, const std::string& input, bool
   return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
 }
 
+// The relative difference within which --dt agrees with a file's own step.
+constexpr double kStepAgreement = 1e-4;
+
 }  // namespace
+
+spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading) {
+  spectra::Record record = spectra::read_record_file(path, reading);
+  if (reading.dt > 0.0 && !record.one_column &&
+      std::fabs(record.dt - reading.dt) > kStepAgreement * reading.dt) {
+    throw spectra::InputError(spectra::format(
+        "%s: --dt %g s contradicts the file's own step %g s (the check judges the file as it "
+        "is; seedacc-match --dt resamples)",
+        path.c_str(), reading.dt, record.dt));
+  }
+  return record;
+}
+
+bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
+                        const std::string& value) {
+  try {
+    if (name == "--format") {
+      reading.format = spectra::parse_format_name(value);
+    } else if (name == "--units") {
+      reading.unit = spectra::parse_unit_name(value);
+    } else if (name == "--component") {
+      reading.component = spectra::parse_component_name(value);
+    } else if (name == "--dt") {
+      double dt = 0.0;
+      const auto result = std::from_chars(value.data(), value.data() + value.size(), dt);
+      if (result.ec != std::errc() || result.ptr != value.data() + value.size() ||
+          !(dt > 0.0 && std::isfinite(dt))) {
+        throw UsageError("--dt needs a time step in s above 0, got '" + value + "'");
+      }
+      reading.dt = dt;
+    } else {
+      return false;
+    }
+  } catch (const std::invalid_argument& error) {
+    throw UsageError(name + ": " + error.what());
+  }
+  return true;
+}
+
+const std::vector<std::string>& reading_option_names() {
+  static const std::vector<std::string> names{"--format", "--units", "--dt", "--component"};
+  return names;
+}
+
+std::string reading_usage() {
+  return "  --format NAME  read FILE as " + spectra::format_choices() +
+         " (default: found from\n"
+         "                 its content: text in columns, PEER NGA, K-NET/KiK-net, JMA CSV)\n"
+         "  --units U      unit of values whose file names none, " + spectra::unit_choices() +
+         " (default gal)\n"
+         "  --dt DT        time step of a file of one column of values, s\n"
+         "  --component C  the component of a JMA file to read, NS, EW or UD\n";
+}
 
 // Whether the two paths name one file: the same existing file by device
 // and inode, or, for a file not yet there, the same absolute path once
@@ -88,9 +145,10 @@ bool same_file(const std::string& first, const std::string& second) {
 std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]\n"
-         "  FILE           record of time (s) and acceleration (gal), one\n"
-         "                 \"time,acceleration\" per line, as seedacc writes it;\n"
-         "                 several files give a report each, then a summary table\n"
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "  FILE           record: time (s) and acceleration in columns, as seedacc\n"
+         "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"
+         "                 give a report each, then a summary table\n"
          "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
          spectra::format("%g", spectra::kDefaultDamping) + ");\n"
          "                 the target is scaled by 1.5 / (1 + 10 H)\n" +
@@ -105,7 +163,8 @@ std::string usage_text() {
          "                 must be one for several files: FOLDER/NAME.spectrum.csv,\n"
          "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n"
          "  --html OUT     write one self-contained page of every record for a reviewer:\n"
-         "                 provenance, drawings and criteria, printable on A4\n"
+         "                 provenance, drawings and criteria, printable on A4\n" +
+         reading_usage() +
          "  --help         show this text\n"
          "Exit status: 0 when every report was printed, whatever the verdicts; 1 when\n"
          "a record or an output could not be read or written; 2 for a usage error.\n";
@@ -152,8 +211,9 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  const CommandLine line =
-      split_command_line(args, {"--damping", "--range", "--criteria", "--csv", "--svg", "--html"});
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--csv", "--svg", "--html"};
+  names.insert(names.end(), reading_option_names().begin(), reading_option_names().end());
+  const CommandLine line = split_command_line(args, names);
   options.help = line.help;
   options.inputs = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -223,7 +283,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
     page_records[i].file = options.inputs[i];
     try {
       results[i] = std::make_unique<CheckResult>(
-          run_check(spectra::read_record_file(options.inputs[i]), options.criteria));
+          run_check(read_input(options.inputs[i], options.reading), options.criteria));
       if (!options.html_path.empty()) page_records[i].facts = page::file_facts(options.inputs[i]);
       page_records[i].result = results[i].get();
     } catch (const std::exception& error) {

@@ -2,6 +2,7 @@
 //
 //   seedacc-check FILE... [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]
+//                 [--format NAME] [--units U] [--dt DT] [--component C]
 //
 // Options may come before or after the files and may also be written
 // --name=value. Exit status: 0 when every report was printed (whatever the
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "criteria.h"
+#include "record.h"
 
 namespace check {
 
@@ -32,6 +34,7 @@ class UsageError : public std::runtime_error {
 struct Options {
   std::vector<std::string> inputs;
   spectra::CriteriaOptions criteria;
+  spectra::ReadOptions reading;  // --format, --units, --dt, --component
   std::string csv_path;  // empty: no table; a file, or a folder
   std::string svg_path;  // empty: no picture; a file, or a folder
   std::string html_path;  // empty: no page; one file for every record
@@ -54,6 +57,23 @@ struct CommandLine {
 // name not in `names` or a missing or empty value.
 CommandLine split_command_line(const std::vector<std::string>& args,
                                const std::vector<std::string>& names);
+
+// Sets the reading option `name` (--format, --units, --dt or --component)
+// of `reading` to `value`; returns false for any other name. Throws
+// UsageError for a value that is not one of the choices or, for --dt, not
+// a number above 0. Shared by both programs.
+bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
+                        const std::string& value);
+
+// The names of the reading options, and their lines of a usage text.
+const std::vector<std::string>& reading_option_names();
+std::string reading_usage();
+
+// Reads the record at `path` as `reading` says (record.h). --dt, when
+// given, must agree with a step the file gives itself (the check never
+// resamples): otherwise throws InputError naming the file, as for every
+// fault of the file.
+spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading);
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside

@@ -35,11 +35,13 @@ namespace {
 
 std::string format_record(const CheckResult& result) {
   const spectra::Record& record = result.record;
-  std::string text = "seedacc-check: " + record.source + "\n";
-  text += spectra::format("record: %zu samples, dt = %.6g s, %.6g s to %.6g s, %s\n",
-                 record.acc.size(), record.dt, record.start_time,
-                 record.end_time(),
-                 record.has_header ? "header line present" : "no header line");
+  std::string text = "seedacc-check: " + record.source + "\n" + spectra::describe_reading(record);
+  text += spectra::format("record: %zu samples, dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
+                          record.dt, record.start_time, record.end_time());
+  if (record.format == spectra::Format::columns) {
+    text += record.has_header ? ", header line present" : ", no header line";
+  }
+  text += "\n";
   const double peak = std::fabs(result.motion.acceleration.value);
   if (peak < kPlausiblePeakLow || peak > kPlausiblePeakHigh) {
     text += spectra::format("warning: peak acceleration %.4g gal is %s %g gal: check that the "

@@ -32,6 +32,7 @@ double parse_double(const std::string& name, const std::string& text) {
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (check::set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_double(name, value);
     if (!(options.criteria.damping > 0.0 && options.criteria.damping < 1.0)) {
@@ -122,8 +123,10 @@ spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_d
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
-         "  SEED.csv            record of time (s) and acceleration (gal), as seedacc writes it\n"
-         "  OUT.csv             the matched record, written in the same layout\n" +
+         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
+         "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
+         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
          format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
                 spectra::kDefaultDamping) +
          format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
@@ -132,6 +135,7 @@ std::string usage_text() {
                 kMostIterations, kDefaultMaxIterations) +
          "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
          "                      provenance, drawings and criteria, printable on A4\n"
+         "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
          "  --help              show this text\n"
          "exit status: 0 matched, 3 a criterion not met (best record written),\n"
          "             1 seed unreadable or output not written, 2 usage error\n";
@@ -139,8 +143,10 @@ std::string usage_text() {
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  const check::CommandLine line =
-      check::split_command_line(args, {"--damping", "--range", "--criteria", "--max-iterations", "--html"});
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations", "--html"};
+  names.insert(names.end(), check::reading_option_names().begin(),
+               check::reading_option_names().end());
+  const check::CommandLine line = check::split_command_line(args, names);
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -179,7 +185,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitMatched;
   }
   try {
-    const spectra::Record seed = spectra::read_record_file(options.input);
+    const spectra::Record seed = check::read_input(options.input, options.reading);
     if (seed.acc.size() < kMinSamples) {
       err << "seedacc-match: " << options.input << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
@@ -212,8 +218,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     check::write_files(files);
     out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
-        << iteration_lines(result) << "\nmatched record, as written:\n"
-        << peak_lines(motion);
+        << spectra::describe_reading(seed) << iteration_lines(result)
+        << "\nmatched record, as written:\n" << peak_lines(motion);
     for (const spectra::Verdict& verdict : verdicts) {
       out << "\n";
       spectra::write_verdict(out, verdict);

@@ -2,6 +2,7 @@
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]
+//                 [--format NAME] [--units U] [--dt DT] [--component C]
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
@@ -35,6 +36,7 @@ struct Options {
   std::string output;
   std::string html_path;  // empty: no page
   spectra::CriteriaOptions criteria;  // damping, frequency range and sets
+  spectra::ReadOptions reading;       // --format, --units, --dt, --component
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };

@@ -147,6 +147,29 @@ std::string summary_html(const std::vector<SummaryLine>& lines) {
   return html + "</tbody>\n</table>\n</section>\n";
 }
 
+// What the reader says it read, from the lines that open the report:
+// "read: ...", "corrected on reading: ..." and "warning: ...".
+struct ReadingWords {
+  std::string read;
+  std::string corrections;  // "; " between them, empty for none
+  std::string warnings;
+};
+
+ReadingWords reading_words(const spectra::Record& record) {
+  ReadingWords words;
+  std::istringstream lines(spectra::describe_reading(record));
+  const auto take = [](std::string& into, const std::string& line, const std::string& prefix) {
+    if (line.compare(0, prefix.size(), prefix) != 0) return false;
+    into += (into.empty() ? "" : "; ") + line.substr(prefix.size());
+    return true;
+  };
+  for (std::string line; std::getline(lines, line);) {
+    take(words.read, line, "read: ") || take(words.corrections, line, "corrected on reading: ") ||
+        take(words.warnings, line, "warning: ");
+  }
+  return words;
+}
+
 // The chosen sets by name, "jp" or "us and jp".
 std::string sets_words(const spectra::CriteriaOptions& options) {
   std::string words;
@@ -173,14 +196,14 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
   const spectra::Record& record = *view.record;
   const spectra::Evaluation& evaluation = *view.evaluation;
   const double damping = evaluation.options.damping;
-  return {
+  const ReadingWords reading = reading_words(record);
+  std::vector<Fact> facts = {
       {"file", file_words(file)},
-      {"format", std::string("time (s), acceleration (gal) in columns, ") +
-                     (record.has_header ? "header line present" : "no header line")},
+      {"format", reading.read},
       {"SHA-256", file.sha256, true},
       {"samples", spectra::format("%zu at dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
                                   record.dt, record.start_time, record.end_time())},
-      {"corrections", "none: read as written"},
+      {"corrections", reading.corrections.empty() ? "none" : reading.corrections},
       {"target", "the spectrum of seedacc (gal), for 5 % damping"},
       {"damping", spectra::format("h = %g; target times 1.5 / (1 + 10 h) = %.6g", damping,
                                   spectra::damping_factor(damping))},
@@ -192,6 +215,8 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
       {"program", "seedacc, git commit " + program_version()},
       {"run", date},
   };
+  if (!reading.warnings.empty()) facts.push_back({"warnings", reading.warnings});
+  return facts;
 }
 
 std::string verdict_line(const spectra::Verdict& verdict) {

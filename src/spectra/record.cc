@@ -1,228 +1,145 @@
-// record.cc: reading a ground-motion record file (see record.h).
+// record.cc: reading a record file, the format found from its content (see
+// record.h); the readers themselves are in read_FORMAT.cc.
 #include "record.h"
 
-#include <algorithm>
+#include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "readers.h"
+#include "text.h"
 
 namespace spectra {
 namespace {
 
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr Format kFormats[] = {Format::columns, Format::at2, Format::knet, Format::jma};
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// Lines looked at to find the format.
+constexpr std::size_t kDetectionLines = 40;
 
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+std::string upper(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return result;
+}
+
+const char* format_title(const Record& record) {
+  switch (record.format) {
+    case Format::at2: return "PEER NGA (AT2), NPTS and DT from line 4";
+    case Format::knet: return "K-NET/KiK-net ASCII";
+    case Format::jma: return "JMA strong-motion CSV";
+    case Format::columns: break;
+  }
+  return record.one_column ? "text, one column of values, dt from --dt"
+                           : "text in columns, time and acceleration";
+}
+
+std::string unit_words(const Record& record) {
+  std::string text = std::string("unit ") + unit_name(record.unit);
+  switch (record.unit_origin) {
+    case UnitOrigin::file: text += ", named in the file"; break;
+    case UnitOrigin::option: text += ", from --units"; break;
+    case UnitOrigin::fallback:
+      text += " (the file names none; --units " + unit_choices() + " to change)";
+      break;
+  }
+  if (record.unit != Unit::gal) {
+    text += format(", 1 %s = %g gal", unit_name(record.unit), gal_per_unit(record.unit));
+  }
+  if (!record.scale.empty()) text += ", Scale Factor " + record.scale + " a count";
   return text;
-}
-
-// A short, printable excerpt of a line for an error message.
-std::string excerpt(std::string_view line) {
-  constexpr std::size_t kMaxShown = 40;
-  std::string shown;
-  for (char c : line.substr(0, kMaxShown)) {
-    const auto byte = static_cast<unsigned char>(c);
-    shown += (byte < 0x20 || byte == 0x7f) ? '?' : c;
-  }
-  if (line.size() > kMaxShown) shown += "...";
-  return "\"" + shown + "\"";
-}
-
-std::string format_time(double seconds) {
-  std::ostringstream text;
-  text.precision(10);
-  text << seconds;
-  return text.str();
-}
-
-[[noreturn]] void fail(const std::string& source, long line,
-                       const std::string& message) {
-  throw InputError(source + ":" + std::to_string(line) + ": " + message);
-}
-
-// One parsed data line.
-struct Sample {
-  long line;
-  double time;
-  double time_unit;  // unit of the last printed digit of the time
-  double acc;
-};
-
-// The tolerance of a time printed to `unit`: half of it, with a margin of
-// 1e-6 of it for the binary representation.
-double half_unit(double unit) { return 0.5 * unit * (1.0 + 1e-6); }
-
-// Checks the time column and fills dt, start_time and time_resolution.
-void check_spacing(const std::vector<Sample>& samples,
-                   const std::string& source, Record& record) {
-  const std::size_t count = samples.size();
-  const double first = samples.front().time;
-  const double last = samples.back().time;
-  if (!(last > first)) {
-    fail(source, samples[1].line,
-         "times do not increase (" + format_time(first) + " s, then " +
-             format_time(samples[1].time) + " s)");
-  }
-  const double dt = (last - first) / static_cast<double>(count - 1);
-  const auto spacing_fault = [&](std::size_t i, double expected, double tolerance) {
-    fail(source, samples[i].line,
-         "time " + format_time(samples[i].time) +
-             " s breaks the equal spacing of the times (dt " + format_time(dt) +
-             " s, expected " + format_time(expected) + " s within " +
-             format_time(tolerance) + " s)");
-  };
-  // Steps first, so that a missing or repeated sample is reported where it
-  // is, then the offsets from the first time, which catch a slow drift and
-  // a gap beside a time printed with fewer digits ("1" among "0.99",
-  // "1.01"). Each time is held to its own printed digits: a step to the
-  // coarser of its two ends, an offset to the time's own.
-  for (std::size_t i = 1; i < count; ++i) {
-    const double step = samples[i].time - samples[i - 1].time;
-    const double unit = std::max(samples[i - 1].time_unit, samples[i].time_unit);
-    if (std::fabs(step - dt) > half_unit(unit)) {
-      spacing_fault(i, samples[i - 1].time + dt, 0.5 * unit);
-    }
-  }
-  for (std::size_t i = 1; i < count; ++i) {
-    const double expected = first + static_cast<double>(i) * dt;
-    if (std::fabs(samples[i].time - expected) > half_unit(samples[i].time_unit)) {
-      spacing_fault(i, expected, 0.5 * samples[i].time_unit);
-    }
-  }
-  record.start_time = first;
-  record.dt = dt;
 }
 
 }  // namespace
 
-bool parse_number(std::string_view text, double& value, double& resolution) {
-  text = trim(text);
-  std::size_t pos = 0;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
+const char* format_name(Format format) {
+  switch (format) {
+    case Format::at2: return "at2";
+    case Format::knet: return "knet";
+    case Format::jma: return "jma";
+    case Format::columns: break;
   }
-  // Mantissa: digits, optionally a point and more digits.
-  std::string normal;  // the number rewritten for from_chars
-  int mantissa_digits = 0;
-  int fraction_digits = 0;
-  while (pos < text.size() && is_digit(text[pos])) {
-    normal += text[pos++];
-    ++mantissa_digits;
-  }
-  if (pos < text.size() && text[pos] == '.') {
-    normal += text[pos++];
-    while (pos < text.size() && is_digit(text[pos])) {
-      normal += text[pos++];
-      ++mantissa_digits;
-      ++fraction_digits;
-    }
-  }
-  if (mantissa_digits == 0) return false;
-  // Exponent: a letter, or the exponent's sign alone.
-  long exponent = 0;
-  if (pos < text.size()) {
-    const char mark = text[pos];
-    const bool letter = mark == 'E' || mark == 'e' || mark == 'D' || mark == 'd';
-    if (!letter && mark != '+' && mark != '-') return false;
-    if (letter) ++pos;
-    bool exponent_negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-      exponent_negative = text[pos] == '-';
-      ++pos;
-    }
-    const std::size_t digits_begin = pos;
-    while (pos < text.size() && is_digit(text[pos])) {
-      if (exponent < 100000) exponent = exponent * 10 + (text[pos] - '0');
-      ++pos;
-    }
-    if (pos == digits_begin || pos != text.size()) return false;
-    if (exponent_negative) exponent = -exponent;
-  }
-  normal += 'e';
-  normal += std::to_string(exponent);
-  double magnitude = 0.0;
-  const auto result =
-      std::from_chars(normal.data(), normal.data() + normal.size(), magnitude);
-  if (result.ec == std::errc::result_out_of_range) {
-    // An underflow reads as zero; an overflow is not a usable number.
-    if (exponent > 0) return false;
-    magnitude = 0.0;
-  } else if (result.ec != std::errc() ||
-             result.ptr != normal.data() + normal.size() ||
-             !std::isfinite(magnitude)) {
-    return false;
-  }
-  value = negative ? -magnitude : magnitude;
-  resolution = std::pow(10.0, static_cast<double>(exponent - fraction_digits));
-  return true;
+  return "columns";
 }
 
-Record parse_record(std::istream& in, const std::string& source) {
+std::string format_choices() {
+  std::string text;
+  for (const Format format : kFormats) {
+    text += (text.empty() ? "" : "|") + std::string(format_name(format));
+  }
+  return text;
+}
+
+Format parse_format_name(std::string_view name) {
+  for (const Format format : kFormats) {
+    if (name == format_name(format)) return format;
+  }
+  throw std::invalid_argument("unknown format '" + std::string(name) + "': one of " +
+                              format_choices());
+}
+
+std::string parse_component_name(std::string_view name) {
+  const std::string component = upper(name);
+  if (component != "NS" && component != "EW" && component != "UD") {
+    throw std::invalid_argument("unknown component '" + std::string(name) +
+                                "': one of NS, EW, UD");
+  }
+  return component;
+}
+
+Format detect_format(const std::vector<std::string>& head) {
+  std::size_t first = 0;
+  while (first < head.size() && readers::split_blanks(head[first]).empty()) ++first;
+  if (first < head.size() && readers::starts_with_word(trim_blanks(head[first]), "Origin Time")) {
+    return Format::knet;
+  }
+  for (const std::string& line : head) {
+    if (readers::starts_with_word(trim_blanks(line), "SITE CODE")) return Format::jma;
+  }
+  if (head.size() >= 4) {
+    const std::string fourth = upper(head[3]);
+    if (fourth.find("NPTS") != std::string::npos && fourth.find("DT") != std::string::npos) {
+      return Format::at2;
+    }
+  }
+  return Format::columns;
+}
+
+Record parse_record(std::istream& in, const std::string& source, const ReadOptions& options) {
+  LineReader lines(in, source);
+  Format format = Format::columns;
+  if (options.format) {
+    format = *options.format;
+  } else {
+    std::vector<std::string> head;
+    for (std::size_t i = 0; i < kDetectionLines; ++i) {
+      const Line* line = lines.peek(i);
+      if (line == nullptr) break;
+      head.push_back(line->text);
+    }
+    format = detect_format(head);
+  }
   Record record;
+  switch (format) {
+    case Format::at2: record = readers::read_at2(lines, options); break;
+    case Format::knet: record = readers::read_knet(lines, options); break;
+    case Format::jma: record = readers::read_jma(lines, options); break;
+    case Format::columns: record = readers::read_columns(lines, options); break;
+  }
+  record.format = format;
   record.source = source;
-  std::vector<Sample> samples;
-  std::string line;
-  long line_number = 0;
-  double finest = 0.0;
-  bool first_content = true;
-  while (std::getline(in, line)) {
-    ++line_number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    // A UTF-8 byte-order mark, as some editors and spreadsheets begin a
-    // file with, is not part of the first line.
-    if (line_number == 1 && line.rfind(kByteOrderMark, 0) == 0) {
-      line.erase(0, sizeof kByteOrderMark - 1);
-    }
-    const std::string_view content = trim(line);
-    if (content.empty()) continue;
-    if (first_content) {
-      first_content = false;
-      const char first = content.front();
-      if (!is_digit(first) && first != '+' && first != '-' && first != '.') {
-        record.has_header = true;
-        continue;
-      }
-    }
-    const std::size_t comma = content.find(',');
-    double time = 0.0;
-    double acc = 0.0;
-    double time_unit = 0.0;
-    double acc_unit = 0.0;
-    if (comma == std::string_view::npos ||
-        !parse_number(content.substr(0, comma), time, time_unit) ||
-        !parse_number(content.substr(comma + 1), acc, acc_unit)) {
-      fail(source, line_number,
-           "expected two numbers separated by a comma (time,acceleration), "
-           "found " + excerpt(content));
-    }
-    finest = samples.empty() ? time_unit : std::min(finest, time_unit);
-    samples.push_back({line_number, time, time_unit, acc});
+  record.input_dt = record.dt;
+  if (record.unit != Unit::gal) {
+    const double scale = gal_per_unit(record.unit);
+    for (double& value : record.acc) value *= scale;
   }
-  if (in.bad()) throw InputError(source + ": read error");
-  if (line_number == 0) fail(source, 1, "the file is empty");
-  if (samples.size() < 2) {
-    fail(source, line_number + 1,
-         samples.empty() ? std::string("no records; at least 2 are needed")
-                         : std::string("only 1 record; at least 2 are needed"));
-  }
-  record.time_resolution = finest;
-  check_spacing(samples, source, record);
-  record.acc.reserve(samples.size());
-  for (const Sample& sample : samples) record.acc.push_back(sample.acc);
   return record;
 }
 
-Record read_record_file(const std::string& path) {
+Record read_record_file(const std::string& path, const ReadOptions& options) {
   std::error_code status;
   if (std::filesystem::is_directory(path, status)) {
     throw InputError(path + ": is a directory, not a record file");
@@ -231,10 +148,9 @@ Record read_record_file(const std::string& path) {
   if (!in) {
     const int error = errno;
     throw InputError(path + ": cannot open (" +
-                     (error != 0 ? std::strerror(error) : "unknown error") +
-                     ")");
+                     (error != 0 ? std::strerror(error) : "unknown error") + ")");
   }
-  return parse_record(in, path);
+  return parse_record(in, path, options);
 }
 
 int time_decimals(const Record& record) {
@@ -243,4 +159,89 @@ int time_decimals(const Record& record) {
   return static_cast<int>(std::fmin(decimals, 6.0));
 }
 
+std::string describe_reading(const Record& record) {
+  std::string text = std::string("read: ") + format_title(record);
+  if (!record.component.empty()) text += ", component " + record.component;
+  text += "; " + unit_words(record) + "\n";
+  for (const std::string& correction : record.corrections) {
+    text += "corrected on reading: " + correction + "\n";
+  }
+  for (const std::string& warning : record.warnings) text += "warning: " + warning + "\n";
+  return text;
+}
+
+namespace readers {
+
+std::optional<Unit> unit_named_in(const Line& line, const LineReader& lines) {
+  try {
+    return find_unit(line.text);
+  } catch (const std::invalid_argument& error) {
+    lines.fail(line.number, std::string("the line ") + error.what() + ": " + excerpt(line.text));
+  }
+}
+
+void settle_unit(Record& record, std::optional<Unit> named, long line,
+                 const ReadOptions& options, const LineReader& lines) {
+  if (named && options.unit && *named != *options.unit) {
+    lines.fail(line, std::string("the file names the unit ") + unit_name(*named) +
+                         ", --units says " + unit_name(*options.unit));
+  }
+  if (named) {
+    record.unit = *named;
+    record.unit_origin = UnitOrigin::file;
+  } else if (options.unit) {
+    record.unit = *options.unit;
+    record.unit_origin = UnitOrigin::option;
+  } else {
+    record.unit = Unit::gal;
+    record.unit_origin = UnitOrigin::fallback;
+  }
+}
+
+double step_resolution(double dt) {
+  double unit = 1.0;
+  while (unit > 1e-9 && std::fabs(dt / unit - std::round(dt / unit)) > 1e-6) unit /= 10.0;
+  return unit;
+}
+
+std::vector<std::string_view> split_blanks(std::string_view text) {
+  std::vector<std::string_view> fields;
+  std::size_t pos = 0;
+  while (true) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    if (pos == text.size()) return fields;
+    const std::size_t begin = pos;
+    while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t') ++pos;
+    fields.push_back(text.substr(begin, pos - begin));
+  }
+}
+
+std::vector<std::string_view> split_at(std::string_view text, char separator) {
+  std::vector<std::string_view> fields;
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t end = text.find(separator, begin);
+    fields.push_back(trim_blanks(text.substr(begin, end - begin)));
+    if (end == std::string_view::npos) return fields;
+    begin = end + 1;
+  }
+}
+
+bool starts_with_word(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(text[i])) !=
+        std::toupper(static_cast<unsigned char>(prefix[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void require_samples(std::size_t count, long line, const LineReader& lines) {
+  if (count == 0) lines.fail(line, "no values; at least 2 are needed");
+  if (count == 1) lines.fail(line, "only 1 value; at least 2 are needed");
+}
+
+}  // namespace readers
 }  // namespace spectra

@@ -136,11 +136,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "seedacc-check: bad.csv: cannot open (No such file or directory)"},
         BadInput{"Empty", "", "seedacc-check: bad.csv:1: the file is empty"},
         BadInput{"NotTwoNumbers", " h\n0.00,1\n0.01,x\n",
-                 "seedacc-check: bad.csv:3: expected two numbers separated by a comma "
-                 "(time,acceleration), found \"0.01,x\""},
+                 "seedacc-check: bad.csv:3: expected two numbers, time and acceleration, "
+                 "separated by a comma, a semicolon, blanks or a tab, found \"0.01,x\""},
         BadInput{"Unequal", "0.00,1\n0.01,1\n0.03,1\n0.04,1\n0.05,1\n",
                  "seedacc-check: bad.csv:3: time 0.03 s breaks the equal spacing of the "
-                 "times (dt 0.0125 s, expected 0.0225 s within 0.005 s)"},
+                 "times (dt 0.0125 s, expected 0.0225 s within 0.005 s); the largest deviation "
+                 "in the file, 0.0075 s (1 step off)"},
         BadInput{"OneRecord", " h\n0.00,1\n",
                  "seedacc-check: bad.csv:3: only 1 record; at least 2 are needed"}),
     [](const testing::TestParamInfo<BadInput>& info) { return info.param.name; });

@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"HeaderOnly", kHeader, "rec.csv:2: no records"},
         Fault{"OneRecord", kHeader + "0.00,1\n", "rec.csv:3: only 1 record"},
         Fault{"NotANumber", kHeader + "0.00,1\n0.01,abc\n", "rec.csv:3: expected two numbers"},
-        Fault{"NoComma", kHeader + "0.00 1\n0.01 2\n", "rec.csv:2: expected two numbers"},
+        Fault{"ThreeBlankFields", kHeader + "0.00 1 2\n0.01 2 3\n", "rec.csv:2: expected two numbers"},
         Fault{"ThirdField", kHeader + "0.00,1\n0.01,2,3\n", "rec.csv:3: expected two numbers"},
         Fault{"Asterisks", kHeader + "0.00,1\n********,2\n", "rec.csv:3: expected two numbers"},
         Fault{"Infinity", kHeader + "0.00,inf\n0.01,1\n", "rec.csv:2: expected two numbers"},

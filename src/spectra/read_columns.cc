@@ -1,0 +1,210 @@
+// read_columns.cc: text in columns (see record.h and the README).
+//
+// Rules:
+// - Blank lines are skipped; a line whose first non-blank character is '#'
+//   is a comment. The first other line is a header when its first
+//   non-blank character cannot begin a number (a digit, a sign or a point).
+//   A comment or the header may name the unit (units.h).
+// - Every other line holds the same number of fields: separated by ';'
+//   when the line has one, else by ',' when it has one, else by blanks.
+//   Two fields are time (s) and acceleration; one field is a value alone,
+//   the step then given by ReadOptions::dt. Numbers as number.h reads them.
+// - At least 2 samples. Times must be equally spaced: dt is (last time -
+//   first time) / (n - 1). Each time is held to its own printed digits
+//   ("15" to +-0.5 s, "14.99" to +-0.005 s): every step between
+//   neighbouring times within half a unit of the coarser of its two times'
+//   last digits, and every time's offset from first time + i dt within half
+//   a unit of its own, each plus a margin of 1e-6 of that unit for the
+//   binary representation. The largest fault is reported, at its line.
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "readers.h"
+
+namespace spectra::readers {
+namespace {
+
+struct Sample {
+  long line;
+  double time;
+  double time_unit;  // unit of the last printed digit of the time
+  double acc;
+};
+
+std::string format_time(double seconds) {
+  std::ostringstream text;
+  text.precision(10);
+  text << seconds;
+  return text.str();
+}
+
+// The tolerance of a time printed to `unit`: half of it, with a margin of
+// 1e-6 of it for the binary representation.
+double half_unit(double unit) { return 0.5 * unit * (1.0 + 1e-6); }
+
+// A time that is off: the sample, the time expected, the tolerance.
+struct Deviation {
+  std::size_t index = 0;
+  double expected = 0.0;
+  double tolerance = 0.0;
+  double excess = 0.0;  // deviation over tolerance; > 1 is a fault
+  std::size_t count = 0;  // faults of this kind
+};
+
+void note_deviation(Deviation& worst, std::size_t index, double deviation,
+                    double expected, double unit) {
+  const double excess = deviation / half_unit(unit);
+  if (excess <= 1.0) return;
+  ++worst.count;
+  if (excess > worst.excess) {
+    worst.index = index;
+    worst.expected = expected;
+    worst.tolerance = 0.5 * unit;
+    worst.excess = excess;
+  }
+}
+
+// Checks the time column and fills dt and start_time.
+void check_spacing(const std::vector<Sample>& samples, const LineReader& lines,
+                   Record& record) {
+  const std::size_t count = samples.size();
+  const double first = samples.front().time;
+  const double last = samples.back().time;
+  if (!(last > first)) {
+    lines.fail(samples[1].line, "times do not increase (" + format_time(first) +
+                                    " s, then " + format_time(samples[1].time) + " s)");
+  }
+  const double dt = (last - first) / static_cast<double>(count - 1);
+  const auto report = [&](const Deviation& worst, const char* kind) {
+    const Sample& sample = samples[worst.index];
+    lines.fail(sample.line,
+               "time " + format_time(sample.time) +
+                   " s breaks the equal spacing of the times (dt " + format_time(dt) +
+                   " s, expected " + format_time(worst.expected) + " s within " +
+                   format_time(worst.tolerance) + " s); the largest deviation in the file, " +
+                   format_time(std::fabs(sample.time - worst.expected)) + " s (" +
+                   std::to_string(worst.count) + " " + kind + " off)");
+  };
+  // Steps first, so that a missing or repeated sample is reported where it
+  // is, then the offsets from the first time, which catch a slow drift and
+  // a gap beside a time printed with fewer digits ("1" among "0.99",
+  // "1.01"). Each time is held to its own printed digits: a step to the
+  // coarser of its two ends, an offset to the time's own.
+  Deviation steps;
+  for (std::size_t i = 1; i < count; ++i) {
+    const double step = samples[i].time - samples[i - 1].time;
+    const double unit = std::max(samples[i - 1].time_unit, samples[i].time_unit);
+    note_deviation(steps, i, std::fabs(step - dt), samples[i - 1].time + dt, unit);
+  }
+  if (steps.count > 0) report(steps, steps.count == 1 ? "step" : "steps");
+  Deviation offsets;
+  for (std::size_t i = 1; i < count; ++i) {
+    const double expected = first + static_cast<double>(i) * dt;
+    note_deviation(offsets, i, std::fabs(samples[i].time - expected), expected,
+                   samples[i].time_unit);
+  }
+  if (offsets.count > 0) report(offsets, offsets.count == 1 ? "time" : "times");
+  record.start_time = first;
+  record.dt = dt;
+}
+
+bool can_begin_number(char c) {
+  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
+std::vector<std::string_view> data_fields(std::string_view content) {
+  if (content.find(';') != std::string_view::npos) return split_at(content, ';');
+  if (content.find(',') != std::string_view::npos) return split_at(content, ',');
+  return split_blanks(content);
+}
+
+}  // namespace
+
+Record read_columns(LineReader& lines, const ReadOptions& options) {
+  Record record;
+  std::vector<Sample> samples;
+  std::vector<double> values;  // one column
+  std::optional<Unit> named;
+  long unit_line = 0;
+  std::size_t columns = 0;
+  bool first_content = true;
+  double finest = 0.0;
+  Line line;
+  const auto note_unit = [&]() {
+    const std::optional<Unit> unit = unit_named_in(line, lines);
+    if (unit && named && *unit != *named) {
+      lines.fail(line.number, std::string("the unit ") + unit_name(*unit) +
+                                  " contradicts the unit " + unit_name(*named) +
+                                  " named on line " + std::to_string(unit_line));
+    }
+    if (unit && !named) {
+      named = unit;
+      unit_line = line.number;
+    }
+  };
+  while (lines.next(line)) {
+    const std::string_view content = trim_blanks(line.text);
+    if (content.empty()) continue;
+    if (content.front() == '#') {
+      note_unit();
+      continue;
+    }
+    if (first_content) {
+      first_content = false;
+      if (!can_begin_number(content.front())) {
+        record.has_header = true;
+        note_unit();
+        continue;
+      }
+    }
+    const std::vector<std::string_view> fields = data_fields(content);
+    if (columns == 0) columns = fields.size();
+    if (columns == 1 && !(options.dt > 0.0)) {
+      lines.fail(line.number, "one column of values: give their time step with --dt");
+    }
+    double time = 0.0;
+    double acc = 0.0;
+    double time_unit = 0.0;
+    const bool numbers =
+        fields.size() == columns &&
+        (columns == 1 ? parse_number(fields[0], acc)
+                      : columns == 2 && parse_number(fields[0], time, time_unit) &&
+                            parse_number(fields[1], acc));
+    if (!numbers) {
+      lines.fail(line.number,
+                 columns == 1 ? "expected one number, found " + excerpt(content)
+                              : "expected two numbers, time and acceleration, separated "
+                                "by a comma, a semicolon, blanks or a tab, found " +
+                                    excerpt(content));
+    }
+    if (columns == 1) {
+      values.push_back(acc);
+      continue;
+    }
+    finest = samples.empty() ? time_unit : std::min(finest, time_unit);
+    samples.push_back({line.number, time, time_unit, acc});
+  }
+  if (lines.line_number() == 0) lines.fail(1, "the file is empty");
+  settle_unit(record, named, unit_line, options, lines);
+  const long end = lines.line_number() + 1;
+  if (columns == 1) {
+    require_samples(values.size(), end, lines);
+    record.one_column = true;
+    record.dt = options.dt;
+    record.time_resolution = step_resolution(options.dt);
+    record.acc = std::move(values);
+    return record;
+  }
+  if (samples.size() < 2) {
+    lines.fail(end, samples.empty() ? std::string("no records; at least 2 are needed")
+                                    : std::string("only 1 record; at least 2 are needed"));
+  }
+  record.time_resolution = finest;
+  check_spacing(samples, lines, record);
+  record.acc.reserve(samples.size());
+  for (const Sample& sample : samples) record.acc.push_back(sample.acc);
+  return record;
+}
+
+}  // namespace spectra::readers

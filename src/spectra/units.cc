@@ -1,0 +1,91 @@
+// units.cc: units of acceleration (see units.h).
+#include "units.h"
+
+#include <cctype>
+#include <stdexcept>
+
+#include "motion.h"
+
+namespace spectra {
+namespace {
+
+struct Spelling {
+  const char* word;  // lower case
+  Unit unit;
+};
+
+constexpr Spelling kSpellings[] = {
+    {"gal", Unit::gal},        {"cm/s2", Unit::gal},     {"cm/s^2", Unit::gal},
+    {"cm/s/s", Unit::gal},     {"cm/sec/sec", Unit::gal}, {"cm/sec2", Unit::gal},
+    {"cm/sec^2", Unit::gal},   {"g", Unit::g},           {"m/s2", Unit::m_s2},
+    {"m/s^2", Unit::m_s2},     {"m/s/s", Unit::m_s2},    {"m/sec/sec", Unit::m_s2},
+    {"m/sec2", Unit::m_s2},    {"m/sec^2", Unit::m_s2},
+};
+
+constexpr Unit kUnits[] = {Unit::gal, Unit::g, Unit::m_s2};
+
+// Characters that belong to a unit's word; anything else (blanks, brackets,
+// commas, '#') separates words.
+bool in_word(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '^';
+}
+
+}  // namespace
+
+const char* unit_name(Unit unit) {
+  switch (unit) {
+    case Unit::g: return "g";
+    case Unit::m_s2: return "m/s2";
+    case Unit::gal: break;
+  }
+  return "gal";
+}
+
+double gal_per_unit(Unit unit) {
+  switch (unit) {
+    case Unit::g: return kGravity;
+    case Unit::m_s2: return 100.0;
+    case Unit::gal: break;
+  }
+  return 1.0;
+}
+
+std::string unit_choices() {
+  std::string text;
+  for (const Unit unit : kUnits) text += (text.empty() ? "" : "|") + std::string(unit_name(unit));
+  return text;
+}
+
+Unit parse_unit_name(std::string_view name) {
+  for (const Unit unit : kUnits) {
+    if (name == unit_name(unit)) return unit;
+  }
+  throw std::invalid_argument("unknown unit '" + std::string(name) + "': one of " +
+                              unit_choices());
+}
+
+std::optional<Unit> find_unit(std::string_view line) {
+  std::optional<Unit> found;
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    if (!in_word(line[pos])) {
+      ++pos;
+      continue;
+    }
+    std::string word;
+    while (pos < line.size() && in_word(line[pos])) {
+      word += static_cast<char>(std::tolower(static_cast<unsigned char>(line[pos++])));
+    }
+    for (const Spelling& spelling : kSpellings) {
+      if (word != spelling.word) continue;
+      if (found && *found != spelling.unit) {
+        throw std::invalid_argument(std::string("names two units, ") + unit_name(*found) +
+                                    " and " + unit_name(spelling.unit));
+      }
+      found = spelling.unit;
+    }
+  }
+  return found;
+}
+
+}  // namespace spectra

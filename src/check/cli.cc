@@ -2,7 +2,6 @@
 #include "cli.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -23,8 +22,7 @@ namespace fs = std::filesystem;
 
 double parse_damping(const std::string& text) {
   double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+  if (!spectra::read_decimal(text, value)) {
     throw UsageError("--damping needs a number, got '" + text + "'");
   }
   if (!(value > 0.0 && value < 1.0)) {
@@ -99,9 +97,7 @@ bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
       reading.component = spectra::parse_component_name(value);
     } else if (name == "--dt") {
       double dt = 0.0;
-      const auto result = std::from_chars(value.data(), value.data() + value.size(), dt);
-      if (result.ec != std::errc() || result.ptr != value.data() + value.size() ||
-          !(dt > 0.0 && std::isfinite(dt))) {
+      if (!spectra::read_decimal(value, dt) || !(dt > 0.0)) {
         throw UsageError("--dt needs a time step in s above 0, got '" + value + "'");
       }
       reading.dt = dt;
@@ -173,14 +169,19 @@ std::string usage_text() {
 CommandLine split_command_line(const std::vector<std::string>& args,
                                const std::vector<std::string>& names) {
   CommandLine line;
+  bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "-h" || arg == "--help") {
-      line.help = true;
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      line.files.push_back(arg);
       continue;
     }
-    if (arg.size() < 2 || arg[0] != '-') {
-      line.files.push_back(arg);
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      line.help = true;
       continue;
     }
     // An option, with its value either attached by '=' or the next argument.
@@ -194,7 +195,10 @@ CommandLine split_command_line(const std::vector<std::string>& args,
       has_value = true;
     }
     if (std::find(names.begin(), names.end(), name) == names.end()) {
-      throw UsageError("unknown option '" + name + "'");
+      throw UsageError("unknown option '" + spectra::printable(name) + "'");
+    }
+    for (const auto& given : line.options) {
+      if (given.first == name) throw UsageError(name + " is given twice");
     }
     if (!has_value) {
       // The next argument is the value, unless it is another option.
@@ -268,7 +272,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
     options = parse_arguments(args);
     if (!options.help) planned = plan_outputs(options);
   } catch (const UsageError& error) {
-    err << "seedacc-check: " << error.what() << "\n" << usage_text();
+    err << "seedacc-check: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
   }
   if (options.help) {
@@ -287,7 +291,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
       if (!options.html_path.empty()) page_records[i].facts = page::file_facts(options.inputs[i]);
       page_records[i].result = results[i].get();
     } catch (const std::exception& error) {
-      err << "seedacc-check: " << error.what() << "\n";
+      err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
       page_records[i].failure = error.what();
       results[i].reset();
       status = kExitFailure;
@@ -309,7 +313,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   try {
     write_files(files);
   } catch (const OutputError& error) {
-    err << "seedacc-check: " << error.what() << "\n";
+    err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
     return kExitFailure;
   }
   std::vector<SummaryRow> rows;

@@ -52,9 +52,10 @@ struct CommandLine {
 };
 
 // Splits `args`: "-h" and "--help" set help; a word that does not start
-// with '-', or is "-" alone, is a file; an option is "--name=value" or
-// "--name value", the value not starting with "--". Throws UsageError for a
-// name not in `names` or a missing or empty value.
+// with '-', or is "-" alone, is a file, and so is every word after "--";
+// an option is "--name=value" or "--name value", the value not starting
+// with "--". Throws UsageError for a name not in `names`, a missing or
+// empty value, or an option given twice.
 CommandLine split_command_line(const std::vector<std::string>& args,
                                const std::vector<std::string>& names);
 

@@ -1,42 +1,76 @@
 // output.cc: writing the output files all or nothing (see output.h).
 #include "output.h"
 
-#include <cerrno>
+#include <cassert>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
+
+#include "output_os.h"
 
 namespace check {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string reason() {
-  const int error = errno;
-  return error != 0 ? std::strerror(error) : "write failed";
-}
-
 // One target on its way: its temporary file and, when the target existed,
 // the name under which the old file is kept until all are renamed.
 struct Pending {
-  std::string target;
-  std::string temporary;
-  std::string kept;  // empty: the target did not exist
+  std::string given;      // the path as the command line named it
+  const std::string* content = nullptr;
+  std::string target;     // the file replaced, links followed
+  bool exists = false;
+  std::string temporary;  // empty: not created yet
+  std::string kept;       // empty: nothing kept
   bool renamed = false;
 };
 
-// Keeps the existing `target` under `kept`, by a hard link so that the
-// target never goes missing, or by a copy where the file system has none.
-// Returns the error of the copy when neither works.
-std::error_code keep(const std::string& target, const std::string& kept) {
-  std::error_code status;
-  fs::create_hard_link(target, kept, status);
-  if (!status) return status;
-  status.clear();
-  fs::copy_file(target, kept, status);
-  return status;
+// The stop signals held for the life of the object.
+class SignalsHeld {
+ public:
+  SignalsHeld() { os::hold_stop_signals(); }
+  ~SignalsHeld() { os::release_stop_signals(); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+};
+
+[[noreturn]] void fail(const std::string& path, const std::string& why) {
+  throw OutputError(path + ": cannot write (" + why + ")");
+}
+
+// A name beside `path` for a new file: the path, `kind` and a number, the
+// first one 0 in the test build.
+std::string fresh_name(const std::string& path, const char* kind, int attempt) {
+  if (attempt == 0 && os::predictable_names()) return path + kind + "0";
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016llx",
+                static_cast<unsigned long long>(os::random_number()));
+  return path + kind + digits;
+}
+
+// Creates `target`'s temporary file and writes `content` to it, finished
+// with the mode of the file it replaces. Returns 0 or the error.
+int write_temporary(Pending& entry, const std::string& content) {
+  int fd = -1;
+  int error = os::exists_error();
+  for (int attempt = 0; attempt < kMostNameTries && error == os::exists_error(); ++attempt) {
+    entry.temporary = fresh_name(entry.target, ".tmp-", attempt);
+    error = os::create_exclusive(entry.temporary, &fd);
+  }
+  if (error != 0) {
+    entry.temporary.clear();
+    return error;
+  }
+  error = os::write_all(fd, content);
+  const int finished = os::finish_file(fd, entry.exists ? entry.target : std::string());
+  return error != 0 ? error : finished;
+}
+
+// Keeps the existing target under a fresh ".old-" name. Returns 0 or the error.
+int keep_target(Pending& entry) {
+  int error = os::exists_error();
+  for (int attempt = 0; attempt < kMostNameTries && error == os::exists_error(); ++attempt) {
+    entry.kept = fresh_name(entry.target, ".old-", attempt);
+    error = os::keep_file(entry.target, entry.kept);
+  }
+  if (error != 0) entry.kept.clear();
+  return error;
 }
 
 // Puts back every renamed target and removes every temporary and kept
@@ -44,62 +78,91 @@ std::error_code keep(const std::string& target, const std::string& kept) {
 void roll_back(const std::vector<Pending>& pending) {
   for (auto entry = pending.rbegin(); entry != pending.rend(); ++entry) {
     if (entry->renamed) {
+      // A kept file that cannot be renamed back stays under its name: the
+      // only copy of the old file is never removed.
       if (entry->kept.empty()) {
-        std::remove(entry->target.c_str());
+        os::remove_name(entry->target);
       } else {
-        std::error_code ignored;
-        fs::rename(entry->kept, entry->target, ignored);
+        os::rename_over(entry->kept, entry->target);
       }
+      continue;
     }
-    std::remove(entry->temporary.c_str());
-    if (!entry->kept.empty()) std::remove(entry->kept.c_str());
+    if (!entry->temporary.empty()) os::remove_name(entry->temporary);
+    if (!entry->kept.empty()) os::remove_name(entry->kept);
   }
 }
 
-[[noreturn]] void fail(const std::vector<Pending>& pending, const std::string& path,
-                       const std::string& why) {
+[[noreturn]] void roll_back_and_fail(const std::vector<Pending>& pending, const std::string& path,
+                                     const std::string& why) {
   roll_back(pending);
-  throw OutputError(path + ": cannot write (" + why + ")");
+  fail(path, why);
+}
+
+// Writes the outputs that are not regular files, in place.
+void write_in_place(const std::string& path, const std::string& content) {
+  int fd = -1;
+  int error = os::open_in_place(path, &fd);
+  if (error != 0) fail(path, os::error_text(error));
+  error = os::write_all(fd, content);
+  const int closed = os::close_file(fd);
+  if (error == 0) error = closed;
+  if (error != 0) fail(path, os::error_text(error));
+}
+
+// Renames every temporary file onto its target, each existing target kept
+// first; the test build pauses after each rename.
+void rename_all(std::vector<Pending>& pending) {
+  for (Pending& entry : pending) {
+    if (entry.exists) {
+      const int error = keep_target(entry);
+      if (error != 0) {
+        roll_back_and_fail(pending, entry.given,
+                           "cannot keep the existing file: " + os::error_text(error));
+      }
+    }
+    const int error = os::rename_over(entry.temporary, entry.target);
+    if (error != 0) roll_back_and_fail(pending, entry.given, os::error_text(error));
+    entry.renamed = true;
+    os::pause_point();
+  }
 }
 
 }  // namespace
 
 void write_files(const std::vector<OutputFile>& files) {
-  std::random_device entropy;
-  const auto unique_name = [&](const std::string& path, const char* kind) {
-    return path + kind + std::to_string(entropy() % 1000000u);
-  };
+  if (files.empty()) return;
   std::vector<Pending> pending;
+  std::vector<const OutputFile*> in_place;
   for (const OutputFile& file : files) {
-    Pending entry{file.path, unique_name(file.path, ".tmp-"), "", false};
-    errno = 0;
-    // Text mode: the lines end as the platform's text files do (CR LF on
-    // Windows).
-    std::ofstream out(entry.temporary, std::ios::trunc);
-    if (!out) fail(pending, file.path, reason());
-    pending.push_back(entry);
-    out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
-    out.close();
-    if (!out) fail(pending, file.path, reason());
-  }
-  for (Pending& entry : pending) {
-    std::error_code status;
-    if (fs::exists(fs::symlink_status(entry.target, status))) {
-      entry.kept = unique_name(entry.target, ".old-");
-      const std::error_code kept = keep(entry.target, entry.kept);
-      if (kept) {
-        entry.kept.clear();
-        fail(pending, entry.target, "cannot keep the existing file: " + kept.message());
-      }
+    os::Destination destination;
+    const int error = os::resolve(file.path, &destination);
+    if (error != 0) fail(file.path, os::error_text(error));
+    if (destination.in_place) {
+      in_place.push_back(&file);
+    } else {
+      pending.push_back(Pending{file.path, &file.content, destination.path, destination.exists, "", "", false});
     }
-    // std::filesystem::rename replaces an existing target on every
-    // platform; the C library's rename does not on Windows.
-    fs::rename(entry.temporary, entry.target, status);
-    if (status) fail(pending, entry.target, status.message());
-    entry.renamed = true;
   }
+  // Outside the held part: a named pipe may wait for its reader, and a
+  // signal then ends the run before any regular file is touched.
+  for (const OutputFile* file : in_place) write_in_place(file->path, file->content);
+
+  const SignalsHeld held;
+  for (Pending& entry : pending) {
+    const int error = write_temporary(entry, *entry.content);
+    if (error != 0) roll_back_and_fail(pending, entry.given, os::error_text(error));
+  }
+  for (const Pending& entry : pending) os::sync_folder(entry.temporary);
+  os::pause_point();
+  if (os::stop_requested()) {
+    // The held signal acts as `held` is released, before the message.
+    roll_back_and_fail(pending, pending.empty() ? files.front().path : pending.front().given,
+                       "interrupted by a signal");
+  }
+  rename_all(pending);
   for (const Pending& entry : pending) {
-    if (!entry.kept.empty()) std::remove(entry.kept.c_str());
+    os::sync_folder(entry.target);
+    if (!entry.kept.empty()) os::remove_name(entry.kept);
   }
 }
 

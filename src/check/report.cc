@@ -23,6 +23,15 @@ std::string peak_line(const char* name, const spectra::Peak& peak, const char* u
 
 }  // namespace
 
+std::string units_warning(double peak) {
+  peak = std::fabs(peak);
+  if (peak >= kPlausiblePeakLow && peak <= kPlausiblePeakHigh) return "";
+  return spectra::format("warning: peak acceleration %.4g gal is %s %g gal: check that the "
+                         "accelerations are in gal (cm/s^2), not in g or m/s^2\n",
+                         peak, peak < kPlausiblePeakLow ? "below" : "above",
+                         peak < kPlausiblePeakLow ? kPlausiblePeakLow : kPlausiblePeakHigh);
+}
+
 CheckResult run_check(spectra::Record record, const spectra::CriteriaOptions& options) {
   CheckResult result;
   result.motion = spectra::summarize_motion(record);
@@ -35,21 +44,14 @@ namespace {
 
 std::string format_record(const CheckResult& result) {
   const spectra::Record& record = result.record;
-  std::string text = "seedacc-check: " + record.source + "\n" + spectra::describe_reading(record);
+  std::string text = "seedacc-check: " + spectra::printable(record.source) + "\n" + spectra::describe_reading(record);
   text += spectra::format("record: %zu samples, dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
                           record.dt, record.start_time, record.end_time());
   if (record.format == spectra::Format::columns) {
     text += record.has_header ? ", header line present" : ", no header line";
   }
   text += "\n";
-  const double peak = std::fabs(result.motion.acceleration.value);
-  if (peak < kPlausiblePeakLow || peak > kPlausiblePeakHigh) {
-    text += spectra::format("warning: peak acceleration %.4g gal is %s %g gal: check that the "
-                   "accelerations are in gal (cm/s^2), not in g or m/s^2\n",
-                   peak, peak < kPlausiblePeakLow ? "below" : "above",
-                   peak < kPlausiblePeakLow ? kPlausiblePeakLow : kPlausiblePeakHigh);
-  }
-  return text;
+  return text + units_warning(result.motion.acceleration.value);
 }
 
 std::string duration_line(const char* name, const spectra::SignificantDuration& duration) {
@@ -171,9 +173,10 @@ std::string format_summary(const std::vector<SummaryRow>& rows) {
   // File names go in by string, not through format(), whose buffer a long
   // path would overrun into truncation.
   std::size_t width = 4;
-  for (const SummaryRow& row : rows) width = std::max(width, row.file.size());
+  for (const SummaryRow& row : rows) width = std::max(width, spectra::printable(row.file).size());
   const auto name = [width](const std::string& file) {
-    return "  " + file + std::string(width - file.size(), ' ') + "  ";
+    const std::string shown = spectra::printable(file);
+    return "  " + shown + std::string(width - shown.size(), ' ') + "  ";
   };
   std::string text = spectra::format("\nsummary of %zu records\n", rows.size());
   text += name("file") + "verdicts          min ratio  max ratio  mean ratio  SI ratio\n";

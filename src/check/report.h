@@ -23,6 +23,10 @@ struct CheckResult {
 constexpr double kPlausiblePeakLow = 1.0;     // gal
 constexpr double kPlausiblePeakHigh = 5000.0;  // gal
 
+// The warning line (ended by '\n') for a record of peak acceleration
+// `peak` gal outside the plausible peaks, or "" inside them.
+std::string units_warning(double peak);
+
 // Everything the report, the table and the picture show, for `options`
 // (damping in (0, 1), range within the grid).
 CheckResult run_check(spectra::Record record, const spectra::CriteriaOptions& options);

@@ -2,7 +2,6 @@
 #include "cli.h"
 
 #include <cassert>
-#include <charconv>
 #include <cmath>
 
 #include "check/cli.h"
@@ -14,6 +13,7 @@
 #include "record_file.h"
 #include "report.h"
 #include "response.h"
+#include "text.h"
 
 namespace match {
 namespace {
@@ -23,9 +23,7 @@ using check::UsageError;
 
 double parse_double(const std::string& name, const std::string& text) {
   double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-      !std::isfinite(value)) {
+  if (!spectra::read_decimal(text, value)) {
     throw UsageError(name + " needs a number, got '" + text + "'");
   }
   return value;
@@ -53,14 +51,13 @@ void set_option(Options& options, const std::string& name, const std::string& va
       throw UsageError(error.what());
     }
   } else {
-    int count = 0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), count);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || count < 1 ||
+    double count = 0.0;
+    if (!spectra::read_decimal(value, count) || count != std::floor(count) || count < 1 ||
         count > kMostIterations) {
       throw UsageError("--max-iterations needs a whole number from 1 to " +
                        std::to_string(kMostIterations) + ", got '" + value + "'");
     }
-    options.max_iterations = count;
+    options.max_iterations = static_cast<int>(count);
   }
 }
 
@@ -136,9 +133,10 @@ std::string usage_text() {
          "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
          "                      provenance, drawings and criteria, printable on A4\n"
          "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
-         "  --help              show this text\n"
-         "exit status: 0 matched, 3 a criterion not met (best record written),\n"
-         "             1 seed unreadable or output not written, 2 usage error\n";
+         "  --help              show this text\n" +
+         format("exit status: %d matched, %d a criterion not met (best record written),\n"
+                "             %d seed unreadable or output not written, %d usage error\n",
+                kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
 }
 
 Options parse_arguments(const std::vector<std::string>& args) {
@@ -177,7 +175,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     options = parse_arguments(args);
   } catch (const UsageError& error) {
-    err << "seedacc-match: " << error.what() << "\n" << usage_text();
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
   }
   if (options.help) {
@@ -187,12 +185,12 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     const spectra::Record seed = check::read_input(options.input, options.reading);
     if (seed.acc.size() < kMinSamples) {
-      err << "seedacc-match: " << options.input << ": " << seed.acc.size()
+      err << "seedacc-match: " << spectra::printable(options.input) << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
       return kExitFailure;
     }
     if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
-      err << "seedacc-match: " << options.input << ": no point of the spectrum lies in the "
+      err << "seedacc-match: " << spectra::printable(options.input) << ": no point of the spectrum lies in the "
           << "range and below the record's Nyquist frequency\n";
       return kExitFailure;
     }
@@ -217,8 +215,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       files.push_back({options.html_path, format_html(match, page::run_date())});
     }
     check::write_files(files);
-    out << "seedacc-match: " << options.input << " -> " << options.output << "\n"
-        << spectra::describe_reading(seed) << iteration_lines(result)
+    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
+        << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
+        << check::units_warning(seed_motion.acceleration.value) << iteration_lines(result)
         << "\nmatched record, as written:\n" << peak_lines(motion);
     for (const spectra::Verdict& verdict : verdicts) {
       out << "\n";
@@ -231,7 +230,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     return spectra::all_pass(verdicts) ? kExitMatched : kExitNotMatched;
   } catch (const std::exception& error) {
-    err << "seedacc-match: " << error.what() << "\n";
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
     return kExitFailure;
   }
 }

@@ -6,12 +6,13 @@
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
-// criterion of the chosen sets and the matcher's own, 3 when the matching
+// criterion of the chosen sets and the matcher's own, 4 when the matching
 // stopped without meeting them (the best record found is written all the
 // same), 1 when the seed cannot be read or
 // has fewer than kMinSamples samples, or the output cannot be written (it
-// is written to a temporary file and renamed, so it is never left
-// half-written), 2 for a usage error.
+// is written as the check writes its outputs, so it is never left
+// half-written), 2 for a usage error. Status 3 is none of these: on Windows
+// it is an abort.
 #pragma once
 
 #include <ostream>
@@ -27,7 +28,7 @@ namespace match {
 constexpr int kExitMatched = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitNotMatched = 3;
+constexpr int kExitNotMatched = 4;
 
 constexpr int kMostIterations = 1000;
 

@@ -2,7 +2,6 @@
 #include "criteria.h"
 
 #include <cassert>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -15,13 +14,6 @@ namespace spectra {
 namespace {
 
 const double kTwoPi = 2.0 * std::acos(-1.0);
-
-bool read_frequency(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-         std::isfinite(value);
-}
 
 // Longest run of adjacent compared points with ratio < 1, the first found
 // among equals.
@@ -277,8 +269,8 @@ double damped_target(double period, double damping) {
 FrequencyRange parse_frequency_range(const std::string& text) {
   const std::size_t colon = text.find(':');
   FrequencyRange range;
-  if (colon == std::string::npos || !read_frequency(text.substr(0, colon), range.low) ||
-      !read_frequency(text.substr(colon + 1), range.high)) {
+  if (colon == std::string::npos || !read_decimal(text.substr(0, colon), range.low) ||
+      !read_decimal(text.substr(colon + 1), range.high)) {
     throw std::invalid_argument("--range needs F1:F2 in Hz, got '" + text + "'");
   }
   const std::string bounds = format("%g Hz to %g Hz", kGridLow, kGridHigh);

@@ -210,6 +210,18 @@ TEST_F(Cli, SeveralFilesGiveReportsAndSummary) {
   EXPECT_NE(outcome.out.find("\nseedacc-check: two.csv\n"), std::string::npos);
 }
 
+// "--" ends the options, a sign may lead a number, and a name with a
+// control character is printed escaped, on one line.
+TEST_F(Cli, OptionEndSignAndControlCharacters) {
+  fs::copy_file(dir_ / "work" / "good.csv", dir_ / "work" / "-odd.csv");
+  Outcome outcome = run("--damping +0.05 --range=+0.1:+50 -- -odd.csv");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out.rfind("seedacc-check: -odd.csv\n", 0), 0u) << outcome.out;
+  outcome = run("good.csv \"$(printf 'new\\nline.csv')\"");
+  EXPECT_EQ(outcome.err, "seedacc-check: new\\nline.csv: cannot open (No such file or directory)\n");
+  EXPECT_NE(outcome.out.find("\n  new\\nline.csv  not read\n"), std::string::npos) << outcome.out;
+}
+
 TEST_F(Cli, UsageErrorsExitTwoWithUsage) {
   const char* const cases[][2] = {
       {"good.csv --frobnicate", "unknown option '--frobnicate'"},
@@ -219,7 +231,10 @@ TEST_F(Cli, UsageErrorsExitTwoWithUsage) {
       {"good.csv --damping 0", "--damping must be between 0 and 1 (exclusive), got '0'"},
       {"good.csv --damping 1", "--damping must be between 0 and 1 (exclusive), got '1'"},
       {"good.csv --damping -0.1", "--damping must be between 0 and 1 (exclusive), got '-0.1'"},
-      {"good.csv --damping nan", "--damping must be between 0 and 1 (exclusive), got 'nan'"},
+      {"good.csv --damping nan", "--damping needs a number, got 'nan'"},
+      {"good.csv --csv a.csv --csv=b.csv", "--csv is given twice"},
+      {"good.csv --damping=+-0.05", "--damping needs a number, got '+-0.05'"},
+      {"good.csv \"--$(printf '\\033')x\"", "unknown option '--\\x1bx'"},
       {"good.csv --damping 5%", "--damping needs a number, got '5%'"},
       {"--csv a.csv", "no record FILE given"},
       {"good.csv good.csv --csv t.csv",

@@ -219,19 +219,23 @@ TEST(Output, NothingWrittenWhenOneFileFails) {
   fs::remove_all(dir);
 }
 
-// The second rename fails (its target is a folder): the first target,
-// already renamed, is put back as it was, and no temporary is left.
+// The third rename fails (its target is immutable, chattr +i, which needs
+// root): the targets already renamed are put back as they were, and no
+// temporary or kept file is left.
 TEST(Output, FailedRenamePutsBackTheOutputsAlreadyRenamed) {
   const fs::path dir = scratch("rename");
   std::ofstream(dir / "a.csv") << "old\n";
-  fs::create_directories(dir / "b.svg" / "inside");
+  std::ofstream(dir / "b.svg") << "fixed\n";
+  const std::string lock = "chattr +i '" + (dir / "b.svg").string() + "' 2>/dev/null";
+  if (std::system(lock.c_str()) != 0) GTEST_SKIP() << "chattr +i needs root and ext2/3/4";
   EXPECT_THROW(check::write_files({{(dir / "a.csv").string(), "one\n"},
                                    {(dir / "c.csv").string(), "new\n"},
                                    {(dir / "b.svg").string(), "two\n"}}),
                check::OutputError);
+  EXPECT_EQ(std::system(("chattr -i '" + (dir / "b.svg").string() + "'").c_str()), 0);
   EXPECT_EQ(read_file(dir / "a.csv"), "old\n");
   EXPECT_FALSE(fs::exists(dir / "c.csv"));
-  EXPECT_TRUE(fs::is_directory(dir / "b.svg" / "inside"));
+  EXPECT_EQ(read_file(dir / "b.svg"), "fixed\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   fs::remove_all(dir);
 }

@@ -37,7 +37,7 @@ Outcome run_match(const std::vector<std::string>& args) {
 
 // A seed-like record: decaying waves of 0.5 to 8 Hz, `seconds` long at
 // step `dt`, times printed with `decimals`.
-std::string wave_record(double seconds, double dt, int decimals) {
+std::string wave_record(double seconds, double dt, int decimals, double scale = 1.0) {
   std::string text = " time(sec),seed-Acc(gal)\n";
   char line[64];
   const long count = std::lround(seconds / dt);
@@ -45,7 +45,7 @@ std::string wave_record(double seconds, double dt, int decimals) {
     const double t = static_cast<double>(i) * dt;
     const double wave = std::sin(3.1 * t) + std::sin(11.0 * t + 1.0) + std::sin(47.0 * t);
     std::snprintf(line, sizeof line, "%8.*f,%12.4E\n", decimals, t,
-                  20.0 * wave * t * std::exp(-0.3 * t));
+                  scale * 20.0 * wave * t * std::exp(-0.3 * t));
     text += line;
   }
   return text;
@@ -76,6 +76,7 @@ TEST_F(MatchCli, UsageErrorsWriteNothing) {
       {{seed_, out, "--range", "0.05:10"}, "range below the grid, as the check refuses it"},
       {{seed_, out, "--damping", "1"}, "damping outside (0, 1)"},
       {{seed_, out, "--csv", "x.csv"}, "an option of the check only"},
+      {{seed_, out, "--damping", "0.05", "--damping=0.03"}, "an option given twice"},
       {{seed_, seed_}, "output is the seed"},
       {{seed_, dot_seed}, "output is the seed, spelt another way"},
       {{seed_, out, "--html", dot_seed}, "the page over the seed"},
@@ -109,10 +110,14 @@ TEST_F(MatchCli, UnreadableSeedOrUnwritableOutputLeaveNoFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
 }
 
+// A seed in m/s^2 (a hundredth of its gal values) and a signed count: the
+// check's unit warning comes first in the report.
 TEST_F(MatchCli, StopWithoutMatchStillWritesBestRecord) {
+  testsupport::write_file(seed_, wave_record(25.0, 0.01, 2, 0.01));
   const std::string out = dir_.file("out.csv");
-  const Outcome run = run_match({"--max-iterations", "1", seed_, out});
+  const Outcome run = run_match({"--max-iterations", "+1", seed_, out});
   EXPECT_EQ(run.status, match::kExitNotMatched) << run.out << run.err;
+  EXPECT_NE(run.out.find("\nwarning: peak acceleration "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nverdict (jp): FAIL ("), std::string::npos) << run.out;
   const spectra::Record written = spectra::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 2500u);

@@ -60,7 +60,20 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessOpt
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
   bool acted = options.trigger.empty() && !options.action;
   bool out_open = true, err_open = true;
+  bool reaped = false;
+  int wait_status = 0, stops = 0;
   while (out_open || err_open) {
+    if (options.on_stop && !reaped) {
+      int state = 0;
+      const pid_t changed = waitpid(pid, &state, WNOHANG | WUNTRACED);
+      if (changed == pid && WIFSTOPPED(state)) {
+        options.on_stop(pid, ++stops);
+        kill(pid, SIGCONT);
+      } else if (changed == pid) {
+        reaped = true;
+        wait_status = state;
+      }
+    }
     if (!acted && result.out.find(options.trigger) != std::string::npos) {
       acted = true;
       if (options.action) options.action(pid);
@@ -68,7 +81,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessOpt
     pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
     if (!out_open) fds[0].fd = -1;
     if (!err_open) fds[1].fd = -1;
-    int ready = poll(fds, 2, 100);
+    int ready = poll(fds, 2, options.on_stop ? 10 : 100);
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       break;
@@ -89,8 +102,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessOpt
   if (stdin_fd >= 0) close(stdin_fd);
   close(out_pipe[0]);
   close(err_pipe[0]);
-  int wait_status = 0;
-  waitpid(pid, &wait_status, 0);
+  if (!reaped) waitpid(pid, &wait_status, 0);
   if (WIFEXITED(wait_status)) {
     result.exited = true;
     result.status = WEXITSTATUS(wait_status);

@@ -27,6 +27,10 @@ struct ProcessOptions {
   std::string trigger;
   std::function<void(pid_t)> action;
   int timeout_seconds = 30;    // the child is killed after this long
+  // Each time the child stops itself (SIGSTOP at a test build's pause
+  // point), `on_stop` runs with its id and the stop's number (1, 2, ...);
+  // the child is then continued (SIGCONT). Unset: stops are not watched.
+  std::function<void(pid_t, int)> on_stop;
 };
 
 // Runs argv[0] with arguments argv[1...]; never throws.

@@ -167,7 +167,8 @@ std::string usage_text() {
 }
 
 CommandLine split_command_line(const std::vector<std::string>& args,
-                               const std::vector<std::string>& names) {
+                               const std::vector<std::string>& names,
+                               const std::vector<std::string>& flags) {
   CommandLine line;
   bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -194,11 +195,17 @@ CommandLine split_command_line(const std::vector<std::string>& args,
       value = arg.substr(equals + 1);
       has_value = true;
     }
-    if (std::find(names.begin(), names.end(), name) == names.end()) {
+    const bool flag = std::find(flags.begin(), flags.end(), name) != flags.end();
+    if (!flag && std::find(names.begin(), names.end(), name) == names.end()) {
       throw UsageError("unknown option '" + spectra::printable(name) + "'");
     }
     for (const auto& given : line.options) {
       if (given.first == name) throw UsageError(name + " is given twice");
+    }
+    if (flag) {
+      if (has_value) throw UsageError(name + " takes no value");
+      line.options.emplace_back(name, "yes");
+      continue;
     }
     if (!has_value) {
       // The next argument is the value, unless it is another option.

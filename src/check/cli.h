@@ -54,10 +54,12 @@ struct CommandLine {
 // Splits `args`: "-h" and "--help" set help; a word that does not start
 // with '-', or is "-" alone, is a file, and so is every word after "--";
 // an option is "--name=value" or "--name value", the value not starting
-// with "--". Throws UsageError for a name not in `names`, a missing or
-// empty value, or an option given twice.
+// with "--"; a name in `flags` takes no value and is kept with the value
+// "yes". Throws UsageError for a name in neither list, a missing or empty
+// value, a flag given one, or an option given twice.
 CommandLine split_command_line(const std::vector<std::string>& args,
-                               const std::vector<std::string>& names);
+                               const std::vector<std::string>& names,
+                               const std::vector<std::string>& flags = {});
 
 // Sets the reading option `name` (--format, --units, --dt or --component)
 // of `reading` to `value`; returns false for any other name. Throws

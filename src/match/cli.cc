@@ -11,6 +11,7 @@
 #include "page.h"
 #include "provenance.h"
 #include "record_file.h"
+#include "resample.h"
 #include "report.h"
 #include "response.h"
 #include "text.h"
@@ -31,7 +32,9 @@ double parse_double(const std::string& name, const std::string& text) {
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
   if (check::set_reading_option(options.reading, name, value)) return;
-  if (name == "--damping") {
+  if (name == "--pad") {
+    options.pad = true;
+  } else if (name == "--damping") {
     options.criteria.damping = parse_double(name, value);
     if (!(options.criteria.damping > 0.0 && options.criteria.damping < 1.0)) {
       throw UsageError("--damping must be between 0 and 1 (exclusive), got '" + value + "'");
@@ -115,12 +118,42 @@ spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_d
   return verdict;
 }
 
+// Brings the seed to the step it is matched at and, with --pad, to the
+// shortest duration; returns the report's lines on what was done.
+std::string prepare_seed(spectra::Record& seed, const Options& options) {
+  std::string text;
+  const bool asked = options.reading.dt > 0.0 && !seed.one_column;
+  const bool too_coarse = seed.dt > spectra::kMaxTimeStep * (1.0 + spectra::kLimitMargin);
+  const double step = asked ? options.reading.dt : spectra::kMaxTimeStep;
+  if ((asked || too_coarse) && std::fabs(step - seed.dt) > 1e-9 * seed.dt) {
+    seed.acc = resample(seed.acc, seed.dt, step);
+    text += format("resampled: dt %g s to %g s%s, band-limited: %s; %zu samples\n", seed.dt, step,
+                   asked ? " (--dt)" : ", the time-step criterion's limit (--dt chooses another)",
+                   step > seed.dt ? format("content above %g Hz faded out below the new Nyquist "
+                                           "frequency %g Hz",
+                                           kResamplePassShare * 0.5 / step, 0.5 / step)
+                                          .c_str()
+                                  : "Fourier interpolation",
+                   seed.acc.size());
+    seed.dt = step;
+    seed.time_resolution = std::min(seed.time_resolution, spectra::step_resolution(step));
+  }
+  if (options.pad) {
+    const std::size_t added = pad_with_zeros(seed.acc, seed.dt, spectra::kMinDuration);
+    text += added == 0 ? format("padded: nothing added, the record is %g s long already\n",
+                                seed.end_time() - seed.start_time)
+                       : format("padded: %.6g s of zeros added at the end, to %g s\n",
+                                static_cast<double>(added) * seed.dt, spectra::kMinDuration);
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
-         "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
          "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
@@ -132,7 +165,13 @@ std::string usage_text() {
                 kMostIterations, kDefaultMaxIterations) +
          "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
          "                      provenance, drawings and criteria, printable on A4\n"
-         "  --format, --units, --dt, --component   how SEED.csv is read, as for seedacc-check\n"
+         "  --format, --units, --component   how SEED.csv is read, as for seedacc-check\n" +
+         format("  --dt DT             resample the seed to DT s first (band-limited); a seed whose\n"
+                "                      step is over %g s is resampled to %g s without it; the step\n"
+                "                      of a seed of one column of values\n",
+                spectra::kMaxTimeStep, spectra::kMaxTimeStep) +
+         format("  --pad               extend a seed shorter than %g s with zeros at its end to %g s\n",
+                spectra::kMinDuration, spectra::kMinDuration) +
          "  --help              show this text\n" +
          format("exit status: %d matched, %d a criterion not met (best record written),\n"
                 "             %d seed unreadable or output not written, %d usage error\n",
@@ -144,7 +183,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
   std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations", "--html"};
   names.insert(names.end(), check::reading_option_names().begin(),
                check::reading_option_names().end());
-  const check::CommandLine line = check::split_command_line(args, names);
+  const check::CommandLine line = check::split_command_line(args, names, {"--pad"});
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
@@ -183,7 +222,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kExitMatched;
   }
   try {
-    const spectra::Record seed = check::read_input(options.input, options.reading);
+    spectra::Record seed = spectra::read_record_file(options.input, options.reading);
+    const std::string prepared = prepare_seed(seed, options);
     if (seed.acc.size() < kMinSamples) {
       err << "seedacc-match: " << spectra::printable(options.input) << ": " << seed.acc.size()
           << " samples; matching needs at least " << kMinSamples << "\n";
@@ -217,7 +257,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     check::write_files(files);
     out << "seedacc-match: " << spectra::printable(options.input) << " -> "
         << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
-        << check::units_warning(seed_motion.acceleration.value) << iteration_lines(result)
+        << check::units_warning(seed_motion.acceleration.value) << prepared
+        << iteration_lines(result)
         << "\nmatched record, as written:\n" << peak_lines(motion);
     for (const spectra::Verdict& verdict : verdicts) {
       out << "\n";

@@ -2,7 +2,11 @@
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]
-//                 [--format NAME] [--units U] [--dt DT] [--component C]
+//                 [--format NAME] [--units U] [--dt DT] [--component C] [--pad]
+//
+// --dt DT is the step of a seed of one column of values; a seed with a step
+// of its own is resampled to DT (resample.h), and one whose step is above
+// spectra::kMaxTimeStep is resampled to that step without it.
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when the written record meets every
@@ -38,6 +42,7 @@ struct Options {
   std::string html_path;  // empty: no page
   spectra::CriteriaOptions criteria;  // damping, frequency range and sets
   spectra::ReadOptions reading;       // --format, --units, --dt, --component
+  bool pad = false;                   // --pad: zeros to spectra::kMinDuration
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };

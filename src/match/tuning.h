@@ -64,6 +64,17 @@ constexpr double kSecondPullSplit = 0.3;
 // Rounds of the end fix after the record is rounded as the file writes it.
 constexpr int kWrittenRounds = 3;
 
+// --- the seed before matching (resample.cc, cli.cc) ---
+
+// A seed whose step is above the time-step criterion's limit
+// (spectra::kMaxTimeStep) is refined to that limit; --pad extends a seed
+// shorter than the duration criterion's spectra::kMinDuration to it.
+// Resampling interpolates a grid at least this many times finer than the
+// coarser of the two steps, and, when coarsening, keeps the content below
+// this share of the new Nyquist frequency whole and fades out the rest.
+constexpr double kResampleOversampling = 16.0;
+constexpr double kResamplePassShare = 0.8;
+
 // --- the spectral correction (spectral_correction.cc) ---
 
 // Half-width of the local peak correction, s.

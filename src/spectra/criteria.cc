@@ -77,13 +77,17 @@ std::string source_of(CriteriaSet set, const char* quantity) {
 }
 
 void judge_record(const Evaluation& evaluation, CriteriaSet set, Verdict& verdict) {
-  verdict.add("time step", format("%g s", evaluation.dt),
-              within(evaluation.dt, 0.0, kMaxTimeStep * (1.0 + kLimitMargin)),
-              format("at most %g s", kMaxTimeStep),
+  // A failing line names the matcher's option that remedies it.
+  const bool step_passes = within(evaluation.dt, 0.0, kMaxTimeStep * (1.0 + kLimitMargin));
+  verdict.add("time step", format("%g s", evaluation.dt), step_passes,
+              format("at most %g s", kMaxTimeStep) +
+                  (step_passes ? "" : format("; seedacc-match --dt %g resamples", kMaxTimeStep)),
               source_of(set, "time step of the record (Nyquist frequency at least 50 Hz)"));
-  verdict.add("duration", format("%.6g s", evaluation.duration),
-              within(evaluation.duration, kMinDuration * (1.0 - kLimitMargin), HUGE_VAL),
-              format("at least %g s", kMinDuration),
+  const bool long_enough =
+      within(evaluation.duration, kMinDuration * (1.0 - kLimitMargin), HUGE_VAL);
+  verdict.add("duration", format("%.6g s", evaluation.duration), long_enough,
+              format("at least %g s", kMinDuration) +
+                  (long_enough ? "" : format("; seedacc-match --pad adds zeros to %g s", kMinDuration)),
               source_of(set, "length of the record"));
 }
 

@@ -32,11 +32,6 @@ std::optional<Unit> unit_named_in(const Line& line, const LineReader& lines);
 void settle_unit(Record& record, std::optional<Unit> named, long line,
                  const ReadOptions& options, const LineReader& lines);
 
-// The unit of the last printed digit of times written to the decimals
-// `dt` needs (0.01 for 0.01 and 0.02, 0.001 for 0.005), at most 1e-9: the
-// time resolution of a record whose file has no time column.
-double step_resolution(double dt);
-
 // The fields of `text` separated by runs of blanks.
 std::vector<std::string_view> split_blanks(std::string_view text);
 

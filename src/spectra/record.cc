@@ -159,6 +159,12 @@ int time_decimals(const Record& record) {
   return static_cast<int>(std::fmin(decimals, 6.0));
 }
 
+double step_resolution(double dt) {
+  double unit = 1.0;
+  while (unit > 1e-9 && std::fabs(dt / unit - std::round(dt / unit)) > 1e-6) unit /= 10.0;
+  return unit;
+}
+
 std::string describe_reading(const Record& record) {
   std::string text = std::string("read: ") + format_title(record);
   if (!record.component.empty()) text += ", component " + record.component;
@@ -196,12 +202,6 @@ void settle_unit(Record& record, std::optional<Unit> named, long line,
     record.unit = Unit::gal;
     record.unit_origin = UnitOrigin::fallback;
   }
-}
-
-double step_resolution(double dt) {
-  double unit = 1.0;
-  while (unit > 1e-9 && std::fabs(dt / unit - std::round(dt / unit)) > 1e-6) unit /= 10.0;
-  return unit;
 }
 
 std::vector<std::string_view> split_blanks(std::string_view text) {

@@ -111,6 +111,11 @@ Record parse_record(std::istream& in, const std::string& source,
 // a directory, throws InputError naming the path.
 Record read_record_file(const std::string& path, const ReadOptions& options = {});
 
+// The unit of the last printed digit of times written to the decimals
+// `dt` needs (0.01 for 0.01 and 0.02, 0.001 for 0.005), at most 1e-9: the
+// time resolution of a record whose file has no time column.
+double step_resolution(double dt);
+
 // The lines that open a report on `record`: "read: " with the format,
 // component and unit; one line per correction made on reading and per
 // warning. Each line ends with '\n'.

@@ -67,19 +67,20 @@ const char* const kJma =
     "UNIT  = gal\nINITIAL TIME= 2011 03 11 14 46 17\n NS, EW, UD\n"
     "-0.020, 0.032, 0.014\n1.5,-2.25,3\n0.5,4,-1\n";
 
-const Case kCases[] = {
+std::vector<Case> cases() {
+  return {
     {"SeedLayout", " time(sec),seed-Acc(gal)\n    0.00,  0.1000E+01\n    0.01, -0.2500E+01\n",
-     {}, Format::columns, 0.01, Unit::gal, {1.0, -2.5}, 2, "unit gal, named in the file"},
+     with(0), Format::columns, 0.01, Unit::gal, {1.0, -2.5}, 2, "unit gal, named in the file"},
     // The unit in brackets on a comment line, semicolons between fields.
-    {"CommentUnitSemicolons", "#Time [sec]  Acceleration [g]\n0;0.5\n0.02;-0.25\n0.04;1\n", {},
+    {"CommentUnitSemicolons", "#Time [sec]  Acceleration [g]\n0;0.5\n0.02;-0.25\n0.04;1\n", with(0),
      Format::columns, 0.02, Unit::g, {0.5 * kG, -0.25 * kG, kG}, 3, "unit g, named in the file"},
     {"TabsNoHeaderUnitsOption", "0.005\t1\n0.010\t2\n0.015\t-3\n", with(0, Unit::m_s2),
      Format::columns, 0.005, Unit::m_s2, {100, 200, -300}, 3, "unit m/s2, from --units"},
-    {"NoUnitAnywhere", "0 1\n0.01 2\n", {}, Format::columns, 0.01, Unit::gal, {1, 2}, 2,
+    {"NoUnitAnywhere", "0 1\n0.01 2\n", with(0), Format::columns, 0.01, Unit::gal, {1, 2}, 2,
      "unit gal (the file names none; --units gal|g|m/s2 to change)"},
     {"OneColumnWithDt", "1.5\n-2\n0.25\n1\n", with(0.02), Format::columns, 0.02, Unit::gal,
      {1.5, -2, 0.25, 1}, 4, "one column of values, dt from --dt"},
-    {"OneColumnWithoutDt", "1.5\n-2\n", {}, Format::columns, 0, Unit::gal, {}, 0,
+    {"OneColumnWithoutDt", "1.5\n-2\n", with(0), Format::columns, 0, Unit::gal, {}, 0,
      "rec:1: one column of values: give their time step with --dt", true},
     // The header names g, the option gal: which is right cannot be guessed.
     {"UnitContradicted", "time (s), acc (g)\n0,1\n0.01,2\n", with(0, Unit::gal),
@@ -90,37 +91,38 @@ const Case kCases[] = {
      "ACCELERATION TIME HISTORY IN UNITS OF G\nNPTS=     7, DT=   .0050 SEC\n"
      "  .1000000E-01  -.2000000E-01  .3000000E-01  0.0000000E+00  .5000000E-01\n"
      "  -.6000000E-01  .7000000E-01\n",
-     {}, Format::at2, 0.005, Unit::g, {0.01 * kG, -0.02 * kG, 0.03 * kG, 0, 0.05 * kG}, 7,
+     with(0), Format::at2, 0.005, Unit::g, {0.01 * kG, -0.02 * kG, 0.03 * kG, 0, 0.05 * kG}, 7,
      "PEER NGA (AT2)"},
     {"At2LowerDtStyle",
      "PEER NGA\nNORTHRIDGE\nACCELERATION TIME HISTORY IN UNITS OF CM/S/S\nNPTS=   3, dt=  .02000\n"
      "1.5 2.5 -3.5\n",
-     {}, Format::at2, 0.02, Unit::gal, {1.5, 2.5, -3.5}, 3, "unit gal, named in the file"},
+     with(0), Format::at2, 0.02, Unit::gal, {1.5, 2.5, -3.5}, 3, "unit gal, named in the file"},
     // 8F10.5 columns where a value of ten characters touches the one
     // before it: "-123.45678" right after "  12.34567".
     {"At2FixedColumnsGlued",
      "PACIFIC ENGINEERING\n SAN FERNANDO\n ACCELERATION IN CM/SEC/SEC\n 3    0.0100    NPTS, DT\n"
      "  12.34567-123.45678   0.00100\n",
-     {}, Format::at2, 0.01, Unit::gal, {12.34567, -123.45678, 0.001}, 3, "PEER NGA (AT2)"},
+     with(0), Format::at2, 0.01, Unit::gal, {12.34567, -123.45678, 0.001}, 3, "PEER NGA (AT2)"},
     {"At2NptsContradicted",
-     "PEER\nX\nUNITS OF G\nNPTS=  4, DT= .01 SEC\n .1 .2 .3\n", {}, Format::at2, 0, Unit::g, {},
+     "PEER\nX\nUNITS OF G\nNPTS=  4, DT= .01 SEC\n .1 .2 .3\n", with(0), Format::at2, 0, Unit::g, {},
      0, "rec:4: NPTS is 4 but 3 values follow the header", true},
-    {"At2NotANumber", "PEER\nX\nUNITS OF G\nNPTS=  3, DT= .01 SEC\n .1 .2 x.3\n", {}, Format::at2,
+    {"At2NotANumber", "PEER\nX\nUNITS OF G\nNPTS=  3, DT= .01 SEC\n .1 .2 x.3\n", with(0), Format::at2,
      0, Unit::g, {}, 0, "rec:5: expected values separated by blanks or in columns of 10", true},
-    {"KnetMeanRemoved", knet("5.000"), {}, Format::knet, 0.01, Unit::gal, {-2.5, 0, 2.5, 5, -5, 0},
+    {"KnetMeanRemoved", knet("5.000"), with(0), Format::knet, 0.01, Unit::gal, {-2.5, 0, 2.5, 5, -5, 0},
      6, "corrected on reading: the record's mean, 5 gal, removed"},
-    {"KnetMaxAccDisagrees", knet("7.5"), {}, Format::knet, 0.01, Unit::gal, {-2.5}, 6,
+    {"KnetMaxAccDisagrees", knet("7.5"), with(0), Format::knet, 0.01, Unit::gal, {-2.5}, 6,
      "warning: line 15: Max. Acc. 7.5 gal in the header, but the record's peak after removing "
      "the mean is 5 gal"},
     {"KnetComponentContradicted", knet("5"), with(0, {}, "EW"), Format::knet, 0, Unit::gal, {}, 0,
      "rec:13: the file holds the component NS, not EW", true},
-    {"KnetCountNotANumber", knet("5", "     5    1O\n"), {}, Format::knet, 0, Unit::gal, {}, 0,
+    {"KnetCountNotANumber", knet("5", "     5    1O\n"), with(0), Format::knet, 0, Unit::gal, {}, 0,
      "rec:18: expected integer counts, found \"1O\"", true},
     {"JmaComponentChosen", kJma, with(0, {}, "EW"), Format::jma, 0.01, Unit::gal, {0.032, -2.25, 4},
      3, "JMA strong-motion CSV, component EW"},
-    {"JmaComponentMissing", kJma, {}, Format::jma, 0, Unit::gal, {}, 0,
+    {"JmaComponentMissing", kJma, with(0), Format::jma, 0, Unit::gal, {}, 0,
      "rec:7: the file holds the components NS, EW, UD: choose one with --component", true},
-};
+  };
+}
 
 class Formats : public testing::TestWithParam<Case> {};
 
@@ -148,7 +150,7 @@ TEST_P(Formats, ReadsAsPublished) {
   EXPECT_NE(reading.find(row.reading), std::string::npos) << reading;
 }
 
-INSTANTIATE_TEST_SUITE_P(All, Formats, testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(All, Formats, testing::ValuesIn(cases()),
                          [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace

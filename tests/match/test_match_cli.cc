@@ -137,3 +137,37 @@ TEST_F(MatchCli, FinerStepKeepsItsDecimals) {
 }
 
 }  // namespace
+
+namespace {
+
+// A seed at 0.02 s is refined to the criterion's 0.01 s by default, a
+// short one padded with --pad; each said in the report, the record written
+// at the new step and length.
+TEST_F(MatchCli, CoarseSeedRefinedShortSeedPadded) {
+  const struct {
+    double seconds;
+    double dt;
+    std::vector<std::string> options;
+    const char* said;
+    std::size_t written;  // samples
+    const char* reason;
+  } kRows[] = {
+      {25.0, 0.02, {}, "resampled: dt 0.02 s to 0.01 s, the time-step criterion's limit", 2499,
+       "24.98 s at 0.01 s"},
+      {25.0, 0.01, {"--dt", "0.005"}, "resampled: dt 0.01 s to 0.005 s (--dt)", 4999,
+       "24.98 s at 0.005 s"},
+      {15.0, 0.01, {"--pad"}, "padded: 5.01 s of zeros added at the end, to 20 s", 2001,
+       "14.99 s and 501 zeros: 20 s"},
+  };
+  for (const auto& row : kRows) {
+    testsupport::write_file(seed_, wave_record(row.seconds, row.dt, 2));
+    const std::string out = dir_.file("out.csv");
+    std::vector<std::string> args{seed_, out, "--max-iterations=1"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    const Outcome run = run_match(args);
+    EXPECT_NE(run.out.find(row.said), std::string::npos) << row.reason << "\n" << run.out << run.err;
+    EXPECT_EQ(spectra::read_record_file(out).acc.size(), row.written) << row.reason;
+  }
+}
+
+}  // namespace

@@ -13,6 +13,7 @@
 #include "record.h"
 #include "report.h"
 #include "svg.h"
+#include "target_options.h"
 #include "text.h"
 
 namespace check {
@@ -33,6 +34,7 @@ double parse_damping(const std::string& text) {
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (read_target_option(options.target, name, value)) return;
   if (set_reading_option(options.reading, name, value)) return;
   if (name == "--damping") {
     options.criteria.damping = parse_damping(value);
@@ -142,17 +144,20 @@ std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
+         "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "  FILE           record: time (s) and acceleration in columns, as seedacc\n"
          "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"
          "                 give a report each, then a summary table\n"
          "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
          spectra::format("%g", spectra::kDefaultDamping) + ");\n"
-         "                 the target is scaled by 1.5 / (1 + 10 H)\n" +
+         "                 jp targets are scaled by 1.5 / (1 + 10 H), ec8 by its eta;\n"
+         "                 asce7 and a target FILE take only their own damping\n" +
          spectra::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
                          spectra::kGridLow, spectra::kGridHigh) +
          "  --criteria S   the sets of criteria that judge: us (US nuclear review\n"
          "                 practice), jp (Japanese practice) or both (default: the\n"
-         "                 target's, jp for the Japanese spectra)\n"
+         "                 target's, jp for the Japanese spectra)\n" +
+         target_usage(17) +
          "  --csv OUT      write the spectrum table (frequency, period, Sa, target, ratio)\n"
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
          "                 OUT may be a folder (one that exists, or ending in /), and\n"
@@ -163,7 +168,8 @@ std::string usage_text() {
          reading_usage() +
          "  --help         show this text\n"
          "Exit status: 0 when every report was printed, whatever the verdicts; 1 when\n"
-         "a record or an output could not be read or written; 2 for a usage error.\n";
+         "a record, the target file or an output could not be read or written; 2 for a\n"
+         "usage error.\n";
 }
 
 CommandLine split_command_line(const std::vector<std::string>& args,
@@ -224,12 +230,14 @@ Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
   std::vector<std::string> names{"--damping", "--range", "--criteria", "--csv", "--svg", "--html"};
   names.insert(names.end(), reading_option_names().begin(), reading_option_names().end());
+  names.insert(names.end(), target_option_names().begin(), target_option_names().end());
   const CommandLine line = split_command_line(args, names);
   options.help = line.help;
   options.inputs = line.files;
   for (const auto& [name, value] : line.options) set_option(options, name, value);
   if (options.help) return options;
   if (options.inputs.empty()) throw UsageError("no record FILE given");
+  apply_target(options.target, options.criteria);
   return options;
 }
 
@@ -281,6 +289,9 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   } catch (const UsageError& error) {
     err << "seedacc-check: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
+  } catch (const spectra::InputError& error) {  // the target file
+    err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
+    return kExitFailure;
   }
   if (options.help) {
     out << usage_text();
@@ -314,7 +325,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
     }
     const CheckResult* result = results[output.input].get();
     if (result == nullptr) continue;
-    files.push_back({output.path, output.is_csv ? format_csv(result->evaluation.points)
+    files.push_back({output.path, output.is_csv ? format_csv(result->evaluation)
                                                 : format_svg(*result)});
   }
   try {

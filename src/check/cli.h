@@ -3,11 +3,12 @@
 //   seedacc-check FILE... [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]
 //                 [--format NAME] [--units U] [--dt DT] [--component C]
+//                 [--target SPEC] [--target-units U] [--target-damping H]
 //
 // Options may come before or after the files and may also be written
 // --name=value. Exit status: 0 when every report was printed (whatever the
-// verdicts), 1 when a record or an output file could not be read or
-// written, 2 for a usage error.
+// verdicts), 1 when a record, the target file or an output file could not
+// be read or written, 2 for a usage error.
 #pragma once
 
 #include <ostream>
@@ -18,6 +19,7 @@
 
 #include "criteria.h"
 #include "record.h"
+#include "target.h"
 
 namespace check {
 
@@ -33,7 +35,8 @@ class UsageError : public std::runtime_error {
 
 struct Options {
   std::vector<std::string> inputs;
-  spectra::CriteriaOptions criteria;
+  spectra::CriteriaOptions criteria;  // its target set from `target`
+  spectra::TargetRequest target;
   spectra::ReadOptions reading;  // --format, --units, --dt, --component
   std::string csv_path;  // empty: no table; a file, or a folder
   std::string svg_path;  // empty: no picture; a file, or a folder
@@ -81,7 +84,9 @@ spectra::Record read_input(const std::string& path, const spectra::ReadOptions& 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range that parse_frequency_range refuses, sets of criteria
-// that parse_criteria_choice refuses, or no FILE.
+// that parse_criteria_choice refuses, a target that cannot be used
+// (target_options.h), or no FILE; spectra::InputError for a target file
+// that cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);
 
 // One output file of a run: which record it belongs to and where it goes.

@@ -8,9 +8,11 @@
 
 namespace check {
 
-// A header line "frequency_hz,period_s,sa_gal,target_sa_gal,ratio", then
-// one line per point in the order given, each value with 7 significant
+// The spectrum table of `evaluation`: a comment line "# target: " naming
+// its target in words with the rule by which it meets the damping, a
+// header line "frequency_hz,period_s,sa_gal,target_sa_gal,ratio", then one
+// line per point of evaluation.points, each value with 7 significant
 // digits; lines ended by '\n'.
-std::string format_csv(const std::vector<spectra::SpectrumPoint>& points);
+std::string format_csv(const spectra::Evaluation& evaluation);
 
 }  // namespace check

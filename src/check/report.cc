@@ -50,7 +50,7 @@ std::string format_record(const CheckResult& result) {
   if (record.format == spectra::Format::columns) {
     text += record.has_header ? ", header line present" : ", no header line";
   }
-  text += "\n";
+  text += "\ntarget: " + spectra::printable(result.evaluation.options.target.description()) + "\n";
   return text + units_warning(result.motion.acceleration.value);
 }
 
@@ -122,8 +122,9 @@ std::string format_spectrum(const CheckResult& result) {
   const double damping = evaluation.options.damping;
   std::string text =
       spectra::format("\npseudo-acceleration response spectrum, damping ratio %g\n", damping);
-  text += spectra::format("  target: the spectrum of seedacc times 1.5 / (1 + 10 h) = %.6g for h = %g\n",
-                 spectra::damping_factor(damping), damping);
+  const spectra::Target& target = evaluation.options.target;
+  text += "  target: " + spectra::printable(target.name()) + ", " + target.damping_rule(damping) +
+          "\n";
   text += spectra::format("  %zu frequencies: %d per decade from %g Hz (%g, %.4g, ..., "
                  "%.4g Hz), then %g Hz\n",
                  points.size(), spectra::kGridPerDecade, points.front().frequency, points[0].frequency,

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "check/cli.h"
+#include "check/target_options.h"
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
@@ -31,6 +32,7 @@ double parse_double(const std::string& name, const std::string& text) {
 }
 
 void set_option(Options& options, const std::string& name, const std::string& value) {
+  if (check::read_target_option(options.target, name, value)) return;
   if (check::set_reading_option(options.reading, name, value)) return;
   if (name == "--pad") {
     options.pad = true;
@@ -154,6 +156,7 @@ std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
+         "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
          "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
@@ -164,7 +167,8 @@ std::string usage_text() {
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
          "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
-         "                      provenance, drawings and criteria, printable on A4\n"
+         "                      provenance, drawings and criteria, printable on A4\n" +
+         check::target_usage(22) +
          "  --format, --units, --component   how SEED.csv is read, as for seedacc-check\n" +
          format("  --dt DT             resample the seed to DT s first (band-limited); a seed whose\n"
                 "                      step is over %g s is resampled to %g s without it; the step\n"
@@ -174,7 +178,7 @@ std::string usage_text() {
                 spectra::kMinDuration, spectra::kMinDuration) +
          "  --help              show this text\n" +
          format("exit status: %d matched, %d a criterion not met (best record written),\n"
-                "             %d seed unreadable or output not written, %d usage error\n",
+                "             %d seed or target file unreadable or output not written, %d usage error\n",
                 kExitMatched, kExitNotMatched, kExitFailure, kExitUsage);
 }
 
@@ -183,6 +187,8 @@ Options parse_arguments(const std::vector<std::string>& args) {
   std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations", "--html"};
   names.insert(names.end(), check::reading_option_names().begin(),
                check::reading_option_names().end());
+  names.insert(names.end(), check::target_option_names().begin(),
+               check::target_option_names().end());
   const check::CommandLine line = check::split_command_line(args, names, {"--pad"});
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
@@ -206,6 +212,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
       throw UsageError("--html and OUT.csv name the same file");
     }
   }
+  check::apply_target(options.target, options.criteria);
   return options;
 }
 
@@ -216,6 +223,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   } catch (const UsageError& error) {
     err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
+  } catch (const spectra::InputError& error) {  // the target file
+    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
+    return kExitFailure;
   }
   if (options.help) {
     out << usage_text();
@@ -236,7 +246,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     const MatchResult result =
         match_record(seed, Settings{options.criteria, options.max_iterations});
-    const std::string record_file = format_record_file(seed, result.acc);
+    const std::string record_file =
+        format_record_file(seed, result.acc, options.criteria.target.name());
     spectra::Record matched = seed;
     matched.source = options.output;
     matched.acc = result.acc;
@@ -258,6 +269,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << "seedacc-match: " << spectra::printable(options.input) << " -> "
         << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
         << check::units_warning(seed_motion.acceleration.value) << prepared
+        << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
+        << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
         << iteration_lines(result)
         << "\nmatched record, as written:\n" << peak_lines(motion);
     for (const spectra::Verdict& verdict : verdicts) {

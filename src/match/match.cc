@@ -40,7 +40,7 @@ Problem make_problem(double dt, const spectra::CriteriaOptions& criteria) {
   const std::vector<double> grid = spectra::spectrum_frequencies();
   for (std::size_t i = problem.compared.in_range_first; i < problem.compared.compared_end; ++i) {
     problem.frequencies.push_back(grid[i]);
-    problem.target.push_back(spectra::damped_target(1.0 / grid[i], criteria.damping));
+    problem.target.push_back(criteria.target.sa(1.0 / grid[i], criteria.damping));
   }
   return problem;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "text.h"
 #include "textio/fmt.h"
 
 namespace match {
@@ -21,7 +22,14 @@ double as_written(double value) {
   return read;
 }
 
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc) {
+std::string record_header(const std::string& target_name) {
+  std::string quoted;
+  for (const char c : spectra::printable(target_name)) quoted += c == '"' ? "\"\"" : std::string(1, c);
+  return " time(sec),\"matched-Acc(gal) to " + quoted + "\"";
+}
+
+std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc,
+                               const std::string& target_name) {
   assert(!acc.empty());
   // The seed's own decimals, at least the two of F8.2; the width holds the
   // last time, its sign and point, and is at least 8.
@@ -39,7 +47,7 @@ std::string format_record_file(const spectra::Record& layout, const std::vector<
   const int line_width = width + 1 + kAccelerationWidth + 1;
   assert(line_width <= textio::fmt::kMaxWidth);
 
-  std::string text = std::string(kRecordHeader) + "\n";
+  std::string text = record_header(target_name) + "\n";
   text.reserve(text.size() + acc.size() * static_cast<std::size_t>(line_width));
   char line[textio::fmt::kMaxWidth + 1];
   for (std::size_t i = 0; i < acc.size(); ++i) {

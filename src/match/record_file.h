@@ -11,8 +11,13 @@
 
 namespace match {
 
-// The header line of the file, without its line feed.
-constexpr const char* kRecordHeader = " time(sec),matched-Acc(gal)";
+// The header line of the file for a record matched to the target called
+// `target_name`, without its line feed:
+//    time(sec),"matched-Acc(gal) to NAME"
+// the second column quoted as comma-separated files quote a field (the
+// name may hold commas; a double quote in it is doubled, a control
+// character escaped as spectra::printable writes it).
+std::string record_header(const std::string& target_name);
 
 // The acceleration field: E12.4.
 constexpr int kAccelerationWidth = 12;
@@ -23,7 +28,9 @@ constexpr int kAccelerationDigits = 4;
 double as_written(double value);
 
 // The file of `acc` (not empty) laid out as `layout` (its start time, step
-// and time resolution) gives it: the header, then one line per sample.
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc);
+// and time resolution) gives it: the header naming `target_name`, then one
+// line per sample.
+std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc,
+                               const std::string& target_name);
 
 }  // namespace match

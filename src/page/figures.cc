@@ -285,36 +285,34 @@ std::string band_words(const RatioLimits& limits) {
                          100.0 * (limits.high - 1.0));
 }
 
+// The width of `text` at font size 12, about 7 units a character.
+double text_width(const std::string& text) { return 7.0 * static_cast<double>(text.size()); }
+
 void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, double top) {
-  std::string title =
-      spectra::format("Response spectrum, damping %g %%:", 100.0 * evaluation.options.damping);
+  const std::string& name = evaluation.options.target.name();
+  std::string title = spectra::format("Response spectrum, damping %g %%, to ",
+                                      100.0 * evaluation.options.damping) + xml_escape(name) + ":";
   for (const spectra::Verdict& verdict : evaluation.verdicts) {
     title += spectra::format(" <tspan font-weight=\"bold\" fill=\"%s\">%s %s</tspan>",
                              verdict.pass ? kPassColour : kComputedColour,
                              xml_escape(verdict.tag).c_str(), verdict.pass ? "PASS" : "FAIL");
   }
   canvas.label(kLeft, top, title, 13, "start");
-  if (evaluation.fit.count > 0) {
-    canvas.label(kRight, top, spectra::format(
-        "ratio %.3f to %.3f; mean %.3f over %zu points",
-        evaluation.points[evaluation.fit.lowest].ratio,
-        evaluation.points[evaluation.fit.highest].ratio, evaluation.fit.mean_ratio,
-        evaluation.fit.count), 12, "end");
-  }
+  // The legend, each key as wide as its words.
   const double key_y = top + 18;
   double x = kLeft;
+  const auto key = [&](const std::string& words) {
+    canvas.label(x + 36, key_y + 4, xml_escape(words), 12, "start");
+    x += 36 + text_width(words) + 18;
+  };
   canvas.line(x, key_y, x + 30, key_y, kComputedColour, 1.8);
-  canvas.label(x + 36, key_y + 4, spectra::format("computed, damping %g %%",
-                                                  100.0 * evaluation.options.damping), 12, "start");
-  x += 200;
+  key(spectra::format("computed, damping %g %%", 100.0 * evaluation.options.damping));
   canvas.line(x, key_y, x + 30, key_y, kTargetColour, 1.6, " stroke-dasharray=\"7,4\"");
-  canvas.label(x + 36, key_y + 4, "target", 12, "start");
-  x += 90;
+  key("target");
   canvas.rectangle({x, x + 30, key_y - 6, key_y + 6}, kBandColour, " fill-opacity=\"0.45\"");
-  canvas.label(x + 36, key_y + 4, band_words(ratio_limits(evaluation.options)), 12, "start");
-  x += 200;
+  key(band_words(ratio_limits(evaluation.options)));
   canvas.rectangle({x, x + 30, key_y - 6, key_y + 6}, kUncomparedColour);
-  canvas.label(x + 36, key_y + 4, "not compared", 12, "start");
+  key("not compared");
 }
 
 void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const Frame& box,
@@ -339,10 +337,21 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
   sa_high = ceil_125(sa_high);
   const Axis axis = frequency_axis(points, box);
   const Axis sa_axis{sa_low, sa_high, true, box.bottom, box.top};
-  std::vector<std::pair<double, double>> fine;  // frequency, target
+  // The target through a fine grid and every corner of its law.
+  const spectra::Target& target_spectrum = evaluation.options.target;
+  std::vector<double> frequencies;
   for (int i = 0; i <= kFinePoints; ++i) {
-    const double frequency = axis.low * std::pow(axis.high / axis.low, i / kFinePoints);
-    fine.emplace_back(frequency, spectra::damped_target(1.0 / frequency, damping));
+    frequencies.push_back(axis.low * std::pow(axis.high / axis.low, i / kFinePoints));
+  }
+  for (const double corner : target_spectrum.corner_periods()) {
+    if (corner > 0.0 && 1.0 / corner > axis.low && 1.0 / corner < axis.high) {
+      frequencies.push_back(1.0 / corner);
+    }
+  }
+  std::sort(frequencies.begin(), frequencies.end());
+  std::vector<std::pair<double, double>> fine;  // frequency, target
+  for (const double frequency : frequencies) {
+    fine.emplace_back(frequency, target_spectrum.sa(1.0 / frequency, damping));
   }
   Points target_line, band;
   for (const auto& [frequency, target] : fine) {
@@ -392,6 +401,13 @@ void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Fra
   };
   canvas.label(box.left, box.top - 10,
                "Ratio Sa / target at the compared points; circles: outside the limits", 13, "start");
+  if (evaluation.fit.count > 0) {
+    canvas.label(box.right, box.top - 10, spectra::format(
+        "ratio %.3f to %.3f; mean %.3f over %zu points",
+        evaluation.points[evaluation.fit.lowest].ratio,
+        evaluation.points[evaluation.fit.highest].ratio, evaluation.fit.mean_ratio,
+        evaluation.fit.count), 12, "end");
+  }
   mark_compared(canvas, box, axis, evaluation, prefix + "nyquist-ratio", false);
   canvas.grid(box, axis, log_ticks(axis.low, axis.high), ratio_axis,
               linear_ticks(ratio_axis.low, ratio_axis.high, kRatioIntervals));

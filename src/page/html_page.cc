@@ -204,9 +204,9 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
       {"samples", spectra::format("%zu at dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
                                   record.dt, record.start_time, record.end_time())},
       {"corrections", reading.corrections.empty() ? "none" : reading.corrections},
-      {"target", "the spectrum of seedacc (gal), for 5 % damping"},
-      {"damping", spectra::format("h = %g; target times 1.5 / (1 + 10 h) = %.6g", damping,
-                                  spectra::damping_factor(damping))},
+      {"target", evaluation.options.target.description(), true},
+      {"damping", spectra::format("h = %g; ", damping) +
+                      evaluation.options.target.damping_rule(damping)},
       {"criteria", sets_words(evaluation.options)},
       {"compared", spectra::format("%zu points in %g-%g Hz, at most the Nyquist frequency "
                                    "%.6g Hz", evaluation.compared.compared_count(),

@@ -8,7 +8,6 @@
 #include <stdexcept>
 
 #include "text.h"
-#include "synthesis/target_sa.h"
 
 namespace spectra {
 namespace {
@@ -217,6 +216,30 @@ Verdict judge(const Evaluation& evaluation, CriteriaSet set) {
 
 }  // namespace
 
+void check_target_fits(const CriteriaOptions& options) {
+  const Target& target = options.target;
+  const std::string name = printable(target.name());
+  if (!target.scales_with_damping() && options.damping != target.defined_damping()) {
+    throw TargetError(format("--damping %g does not apply to the target ", options.damping) +
+                      name + ": " + target.damping_rule(target.defined_damping()));
+  }
+  const char* narrow = "; narrow the compared range with --range F1:F2";
+  if (1.0 / options.range.high < target.shortest_period() * (1.0 - kLimitMargin)) {
+    throw TargetError("the target " + name +
+                      format(" has no period below %g s (%g Hz), but the compared range "
+                             "reaches %g Hz",
+                             target.shortest_period(), 1.0 / target.shortest_period(),
+                             options.range.high) + narrow);
+  }
+  if (1.0 / options.range.low > target.longest_period() * (1.0 + kLimitMargin)) {
+    throw TargetError("the target " + name +
+                      format(" has no period above %g s (%g Hz), but the compared range "
+                             "reaches %g Hz",
+                             target.longest_period(), 1.0 / target.longest_period(),
+                             options.range.low) + narrow);
+  }
+}
+
 const char* set_name(CriteriaSet set) { return set == CriteriaSet::us ? "us" : "jp"; }
 
 const char* set_source(CriteriaSet set) {
@@ -240,7 +263,9 @@ std::vector<CriteriaSet> chosen_sets(const CriteriaOptions& options) {
     case CriteriaChoice::both:
       return {CriteriaSet::us, CriteriaSet::jp};
     case CriteriaChoice::jp:
-    case CriteriaChoice::automatic:  // the one target is a Japanese spectrum
+      break;
+    case CriteriaChoice::automatic:
+      if (!options.target.japanese()) return {CriteriaSet::us};
       break;
   }
   return {CriteriaSet::jp};
@@ -259,15 +284,6 @@ bool all_pass(const std::vector<Verdict>& verdicts) {
     if (!verdict.pass) return false;
   }
   return true;
-}
-
-double damping_factor(double damping) {
-  assert(damping > 0.0);
-  return 1.5 / (1.0 + 10.0 * damping);
-}
-
-double damped_target(double period, double damping) {
-  return synthesis::target_sa(period) * damping_factor(damping);
 }
 
 FrequencyRange parse_frequency_range(const std::string& text) {
@@ -310,7 +326,7 @@ ComparedPoints select_points(double dt, const FrequencyRange& range) {
 
 std::vector<SpectrumPoint> compare_with_target(const std::vector<double>& frequencies,
                                                const std::vector<double>& sa,
-                                               double damping) {
+                                               const Target& target, double damping) {
   assert(frequencies.size() == sa.size());
   std::vector<SpectrumPoint> points;
   points.reserve(frequencies.size());
@@ -319,7 +335,7 @@ std::vector<SpectrumPoint> compare_with_target(const std::vector<double>& freque
     point.frequency = frequencies[i];
     point.period = 1.0 / frequencies[i];
     point.sa = sa[i];
-    point.target = damped_target(point.period, damping);
+    point.target = target.sa(point.period, damping);
     point.ratio = point.sa / point.target;
     points.push_back(point);
   }
@@ -363,7 +379,8 @@ Evaluation evaluate_spectrum(double dt, std::size_t sample_count,
   evaluation.dt = dt;
   evaluation.sample_count = sample_count;
   evaluation.duration = static_cast<double>(sample_count - 1) * dt;
-  evaluation.points = compare_with_target(spectrum_frequencies(), sa, options.damping);
+  evaluation.points =
+      compare_with_target(spectrum_frequencies(), sa, options.target, options.damping);
   evaluation.compared = select_points(dt, options.range);
   evaluation.fit = fit_spectrum(evaluation.points, evaluation.compared);
   for (const CriteriaSet set : chosen_sets(options)) {

@@ -1,7 +1,7 @@
 // criteria.h: the acceptance criteria of a record against the target
-// spectrum, shared by seedacc-check and seedacc-match.
+// spectrum (target.h), shared by seedacc-check and seedacc-match.
 //
-// One definition of: the damping correction of the target, the compared
+// One definition of: the compared
 // points (the grid narrowed by a frequency range and never above the
 // record's Nyquist frequency), the two sets of criteria with their limits
 // and sources, and the lines that state them. Ratios are Sa / target over
@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "response.h"
+#include "target.h"
 
 namespace spectra {
 
@@ -73,13 +74,6 @@ const char* set_source(CriteriaSet set);
 // message otherwise.
 CriteriaChoice parse_criteria_choice(const std::string& text);
 
-// The factor 1.5 / (1 + 10 h) by which the target, given for 5 % damping,
-// is scaled for damping ratio h; exactly 1 at h = 0.05. Requires h > 0.
-double damping_factor(double damping);
-
-// The target spectral acceleration, gal, at `period` (s) for `damping`.
-double damped_target(double period, double damping);
-
 // A closed frequency range, Hz.
 struct FrequencyRange {
   double low = kGridLow;
@@ -92,12 +86,19 @@ struct FrequencyRange {
 FrequencyRange parse_frequency_range(const std::string& text);
 
 // What the check is asked: damping ratio in (0, 1), frequency range and
-// the sets of criteria.
+// target spectrum and the sets of criteria.
 struct CriteriaOptions {
   double damping = kDefaultDamping;
   FrequencyRange range;
+  Target target;  // jp-l2 unless given
   CriteriaChoice sets = CriteriaChoice::automatic;
 };
+
+// Throws TargetError (one line) when `options` ask what their target
+// cannot give: a damping other than its own for a target no rule scales,
+// or a range reaching beyond the periods of a target file (the message
+// names the missing end and --range).
+void check_target_fits(const CriteriaOptions& options);
 
 // The sets that judge a record under `options`, us before jp: the chosen
 // ones, or for `automatic` the set of the target's practice (jp for the
@@ -134,10 +135,10 @@ struct SpectrumPoint {
 };
 
 // Target, ratio and period for computed `sa` at `frequencies` (Hz, same
-// length), the target being damped_target(period, damping).
+// length), the target being target.sa(period, damping).
 std::vector<SpectrumPoint> compare_with_target(
     const std::vector<double>& frequencies, const std::vector<double>& sa,
-    double damping = kDefaultDamping);
+    const Target& target = Target(), double damping = kDefaultDamping);
 
 // The figures behind the spectrum criteria, over the compared points.
 // Indices are grid indices; all are meaningful only when count > 0.

@@ -191,7 +191,7 @@ TEST(Criteria, DampingFactor) {
   EXPECT_EQ(spectra::damping_factor(0.05), 1.0);
   EXPECT_DOUBLE_EQ(spectra::damping_factor(0.02), 1.25);
   EXPECT_DOUBLE_EQ(spectra::damping_factor(0.10), 0.75);
-  EXPECT_DOUBLE_EQ(spectra::damped_target(1.0, 0.02), 640.0);
+  EXPECT_DOUBLE_EQ(spectra::Target().sa(1.0, 0.02), 640.0);
 }
 
 // The target's SI against its closed form: the integral of T / (2 pi)

@@ -130,8 +130,10 @@ TEST(Report, SummaryKeepsLongFileNames) {
 
 TEST(Table, HeaderAndOneLinePerFrequency) {
   const check::CheckResult result = sample_result("r.csv");
-  std::istringstream table(check::format_csv(result.evaluation.points));
+  std::istringstream table(check::format_csv(result.evaluation));
   std::string line;
+  std::getline(table, line);
+  EXPECT_EQ(line.rfind("# target: jp-l2, ", 0), 0u) << line;  // the target named first
   std::getline(table, line);
   EXPECT_EQ(line, "frequency_hz,period_s,sa_gal,target_sa_gal,ratio");
   std::size_t rows = 0;

@@ -121,7 +121,7 @@ TEST_F(MatchCli, StopWithoutMatchStillWritesBestRecord) {
   EXPECT_NE(run.out.find("\nverdict (jp): FAIL ("), std::string::npos) << run.out;
   const spectra::Record written = spectra::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 2500u);
-  EXPECT_NE(read_file(out).find(" time(sec),matched-Acc(gal)\n    0.00,"), std::string::npos);
+  EXPECT_NE(read_file(out).find(" time(sec),\"matched-Acc(gal) to jp-l2\"\n    0.00,"), std::string::npos);
 }
 
 // A step finer than the hundredths of F8.2: the times keep the seed's own

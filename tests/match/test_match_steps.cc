@@ -146,9 +146,10 @@ TEST(RecordFile, LayoutAndRounding) {
   spectra::Record layout;
   layout.dt = 0.01;
   layout.time_resolution = 0.01;
-  EXPECT_EQ(match::format_record_file(layout, {1.5, -250.0}),
-            std::string(match::kRecordHeader) +
-                "\n    0.00,  0.1500E+01\n    0.01, -0.2500E+03\n");
+  EXPECT_EQ(match::format_record_file(layout, {1.5, -250.0}, "jp-l1:ground=2"),
+            " time(sec),\"matched-Acc(gal) to jp-l1:ground=2\"\n"
+            "    0.00,  0.1500E+01\n    0.01, -0.2500E+03\n");
+  EXPECT_EQ(match::record_header("a\"b.csv"), " time(sec),\"matched-Acc(gal) to a\"\"b.csv\"");
 }
 
 }  // namespace

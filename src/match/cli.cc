@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "band_duration.h"
 #include "check/cli.h"
 #include "check/target_options.h"
 #include "criteria.h"
@@ -90,6 +91,30 @@ std::string peak_lines(const spectra::MotionSummary& motion) {
                  motion.velocity.time);
   text += spectra::format("  peak displacement  %10.4g cm    at %9.2f s\n", motion.displacement.value,
                  motion.displacement.time);
+  return text;
+}
+
+// D5-95 in each octave band, the seed's and the matched record's, and the
+// band from kBandWorstFrom up whose D5-95 grew the most.
+std::string band_lines(const std::vector<BandDuration>& seed,
+                       const std::vector<BandDuration>& matched) {
+  std::string text = "\nD5-95 by octave band, seed -> matched:\n";
+  double worst = 0.0;
+  const BandDuration* worst_band = nullptr;
+  for (std::size_t k = 0; k < seed.size(); ++k) {
+    const double change =
+        seed[k].duration > 0.0 ? matched[k].duration / seed[k].duration : 0.0;
+    text += spectra::format("  %4g-%-4g Hz  %7.2f s -> %7.2f s  %6.3f\n", seed[k].low,
+                            seed[k].high, seed[k].duration, matched[k].duration, change);
+    if (seed[k].low >= kBandWorstFrom * (1.0 - spectra::kLimitMargin) && change > worst) {
+      worst = change;
+      worst_band = &seed[k];
+    }
+  }
+  if (worst_band != nullptr) {
+    text += spectra::format("  largest change from %g Hz up: %.3f times the seed's, %g-%g Hz\n",
+                            kBandWorstFrom, worst, worst_band->low, worst_band->high);
+  }
   return text;
 }
 
@@ -272,7 +297,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
         << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
         << iteration_lines(result)
-        << "\nmatched record, as written:\n" << peak_lines(motion);
+        << "\nmatched record, as written:\n" << peak_lines(motion)
+        << band_lines(band_durations(seed.acc, seed.dt), band_durations(matched.acc, matched.dt));
     for (const spectra::Verdict& verdict : verdicts) {
       out << "\n";
       spectra::write_verdict(out, verdict);

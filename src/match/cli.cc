@@ -182,6 +182,7 @@ std::string usage_text() {
          "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
+         "                     [--max-samples N]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
          "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
@@ -194,7 +195,8 @@ std::string usage_text() {
          "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
          "                      provenance, drawings and criteria, printable on A4\n" +
          check::target_usage(22) +
-         "  --format, --units, --component   how SEED.csv is read, as for seedacc-check\n" +
+         "  --format, --units, --component, --max-samples   how SEED.csv is read, as for\n"
+         "                      seedacc-check\n" +
          format("  --dt DT             resample the seed to DT s first (band-limited); a seed whose\n"
                 "                      step is over %g s is resampled to %g s without it; the step\n"
                 "                      of a seed of one column of values\n",

@@ -32,6 +32,7 @@ struct Outcome {
   std::string report;        // its report, lines ended by '\n'
   std::string error;         // a line for standard error, or empty
   std::string file;          // the matched record's file, or empty when none
+  std::string page;          // its page (--html, one seed), or empty
   std::size_t iterations = 0;
   double lowest_ratio = 0.0;
   double highest_ratio = 0.0;

@@ -13,6 +13,8 @@
 #include "motion.h"
 #include "output.h"
 #include "batch.h"
+#include "page.h"
+#include "provenance.h"
 #include "record_file.h"
 #include "resample.h"
 #include "report.h"
@@ -83,6 +85,8 @@ void set_option(Options& options, const std::string& name, const std::string& va
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
+  } else if (name == "--html") {
+    options.html_path = value;
   } else if (name == "--criteria") {
     try {
       options.criteria.sets = spectra::parse_criteria_choice(value);
@@ -212,7 +216,7 @@ std::string prepare_seed(spectra::Record& seed, const Options& options) {
 
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
-         "                     [--criteria us|jp|both] [--max-iterations N]\n"
+         "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "                     [--max-samples N]\n"
@@ -227,6 +231,8 @@ std::string usage_text() {
                 spectra::kGridLow, spectra::kGridHigh) +
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
+         "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
+         "                      provenance, drawings and criteria, printable on A4\n" +
          check::target_usage(22) +
          "  --format, --units, --component, --max-samples   how SEED.csv is read, as for\n"
          "                      seedacc-check\n" +
@@ -257,7 +263,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
   std::vector<std::string> names{"--damping",       "--range",  "--criteria",
                                  "--max-iterations", "--output-format", "--digits",
-                                 "--output-units",   "--out-dir", "-j"};
+                                 "--output-units",   "--out-dir", "-j", "--html"};
   names.insert(names.end(), check::reading_option_names().begin(),
                check::reading_option_names().end());
   names.insert(names.end(), check::target_option_names().begin(),
@@ -281,6 +287,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
   check::apply_target(options.target, options.criteria);
   if (!options.out_dir.empty()) {
     if (files.empty()) throw UsageError("no SEED given");
+    if (!options.html_path.empty()) throw UsageError("--html is for one seed, not with --out-dir");
     options.inputs = files;
     return options;
   }
@@ -294,6 +301,14 @@ Options parse_arguments(const std::vector<std::string>& args) {
   options.output = files[1];
   if (check::same_file(files[0], options.output)) {
     throw UsageError("OUT.csv names the seed itself");
+  }
+  if (!options.html_path.empty()) {
+    if (check::same_file(options.html_path, files[0])) {
+      throw UsageError("--html names the seed itself");
+    }
+    if (check::same_file(options.html_path, options.output)) {
+      throw UsageError("--html and OUT.csv name the same file");
+    }
   }
   return options;
 }
@@ -333,11 +348,16 @@ Outcome match_one(const Job& job, const Options& options) {
     matched.acc = result.acc;
     const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
     const spectra::MotionSummary motion = spectra::summarize_motion(matched);
-    std::vector<spectra::Verdict> verdicts = {
-        own_verdict(motion, seed_motion.duration.length())};
-    for (spectra::Verdict& verdict :
-         spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdicts) {
-      verdicts.push_back(std::move(verdict));
+    spectra::Evaluation evaluation =
+        spectra::evaluate_record(matched.dt, matched.acc, options.criteria);
+    evaluation.verdicts.insert(evaluation.verdicts.begin(),
+                               own_verdict(motion, seed_motion.duration.length()));
+    const std::vector<spectra::Verdict>& verdicts = evaluation.verdicts;
+    if (!options.html_path.empty()) {
+      const MatchPage match{&seed, page::file_facts(job.input), &matched,
+                            page::content_facts(job.output, outcome.file), &result, &motion,
+                            &evaluation};
+      outcome.page = format_html(match, page::run_date());
     }
     std::ostringstream report;
     report << "seedacc-match: " << spectra::printable(job.input) << " -> "
@@ -404,12 +424,15 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const auto deliver = [&](std::size_t i, Outcome& outcome) {
     if (!outcome.file.empty()) {
       try {
-        check::write_files({{jobs[i].output, outcome.file}});
+        std::vector<check::OutputFile> files{{jobs[i].output, outcome.file}};
+        if (!outcome.page.empty()) files.push_back({options.html_path, outcome.page});
+        check::write_files(files);
       } catch (const std::exception& error) {
         outcome.status = kExitFailure;
         outcome.error = "seedacc-match: " + spectra::printable(error.what()) + "\n";
         outcome.report.clear();
         outcome.file.clear();
+        outcome.page.clear();
         outcome.verdict = "not written";
       }
     }

@@ -1,7 +1,7 @@
 // cli.h: the command line of seedacc-match.
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
-//                 [--criteria us|jp|both] [--max-iterations N]
+//                 [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]
 //                 [--format NAME] [--units U] [--dt DT] [--component C] [--pad]
 //                 [--target SPEC] [--target-units U] [--target-damping H]
 //                 [--output-format F] [--digits N] [--output-units U]
@@ -48,6 +48,7 @@ constexpr int kMostThreads = 256;  // -j
 struct Options {
   std::vector<std::string> inputs;  // the seeds: one, or several with --out-dir
   std::string output;               // one seed: where its matched record goes
+  std::string html_path;            // one seed: its page; empty: no page
   std::string out_dir;              // --out-dir: the folder of the matched records
   int threads = 0;                  // -j: records matched at once; 0: default_threads()
   spectra::CriteriaOptions criteria;  // damping, frequency range, target and sets
@@ -66,9 +67,10 @@ std::string usage_text();
 // an unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range or sets of criteria the check would refuse, an
 // iteration count outside 1 ... kMostIterations, files missing or too many
-// (without --out-dir: exactly SEED and OUT), an output that names the
-// seed, digits outside kFewestDigits ... kMostDigits, an at2 output in a
-// unit other than g, -j below 1, or a target that cannot be used
+// (without --out-dir: exactly SEED and OUT), an output (the record or the
+// page) that names the seed or the other output, --html with --out-dir,
+// digits outside kFewestDigits ... kMostDigits, an at2 output in a unit
+// other than g, -j below 1, or a target that cannot be used
 // (check/target_options.h); spectra::InputError for a target file that
 // cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);

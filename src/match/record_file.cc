@@ -17,7 +17,7 @@ constexpr OutputFormat kFormats[] = {OutputFormat::seed, OutputFormat::csv,
                                      OutputFormat::columns, OutputFormat::at2};
 
 // The seed's own decimals of the times, at least the two of F8.2.
-int time_decimals(const spectra::Record& times) {
+int written_decimals(const spectra::Record& times) {
   if (times.time_resolution > 0.0 && times.time_resolution < 0.01) {
     return std::min(static_cast<int>(std::lround(-std::log10(times.time_resolution))), 9);
   }
@@ -47,7 +47,7 @@ std::string field(double value, const OutputLayout& layout) {
 std::string seed_file(const spectra::Record& times, const std::vector<double>& acc,
                       const OutputLayout& layout) {
   // The width holds the last time, its sign and point, and is at least 8.
-  const int decimals = time_decimals(times);
+  const int decimals = written_decimals(times);
   const double last_time =
       std::max(std::fabs(times.start_time), std::fabs(times.time_at(acc.size() - 1)));
   int digits = 1;
@@ -76,7 +76,7 @@ std::string at2_file(const spectra::Record& times, const std::vector<double>& ac
   text += "SOURCE " + spectra::printable(layout.source) + ", MATCHED TO " +
           spectra::printable(layout.target) + "\n";
   text += "ACCELERATION TIME HISTORY IN UNITS OF G\n";
-  text += spectra::format("NPTS=%8zu, DT=%10.*f SEC\n", acc.size(), std::max(4, time_decimals(times) + 1),
+  text += spectra::format("NPTS=%8zu, DT=%10.*f SEC\n", acc.size(), std::max(4, written_decimals(times) + 1),
                           times.dt);
   for (std::size_t i = 0; i < acc.size(); ++i) {
     text += field(acc[i], layout);
@@ -159,7 +159,7 @@ std::string format_record_file(const spectra::Record& times, const std::vector<d
     case OutputFormat::csv: break;
   }
   std::string text = std::string("time(s),acceleration(") + spectra::unit_name(layout.unit) + ")\n";
-  const int decimals = time_decimals(times);
+  const int decimals = written_decimals(times);
   for (std::size_t i = 0; i < acc.size(); ++i) {
     text += spectra::format("%.*f,", decimals, times.time_at(i)) + field(acc[i], layout) + "\n";
   }

@@ -439,8 +439,10 @@ void spectrum_heading(Writer& svg, const CheckResult& result, const Frame& box) 
   x += 215;
   svg.line(x, key_y, x + 30, key_y, kTargetColour, 1.6, " stroke-dasharray=\"7,4\"");
   svg.label_at(x + 36, key_y + 4, "target " + target, 12, "start");
-  // About 7 pixels a character at 12 px.
+  // About 7 pixels a character at 12 px; the band's key stays inside the
+  // panel, over a long name's end if it must.
   x += std::max(100.0, 56.0 + 7.0 * static_cast<double>(evaluation.options.target.name().size()));
+  x = std::min(x, box.right - 180.0);
   svg.text += "<rect x=\"" + number(x) + "\" y=\"" + number(key_y - 6) +
               "\" width=\"30\" height=\"12\" fill=\"" + kBandColour +
               "\" fill-opacity=\"0.45\"/>\n";

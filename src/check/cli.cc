@@ -99,6 +99,13 @@ bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
         throw UsageError("--dt needs a time step in s above 0, got '" + value + "'");
       }
       reading.dt = dt;
+    } else if (name == "--max-samples") {
+      double count = 0.0;
+      if (!spectra::read_decimal(value, count) || count != std::floor(count) || count < 2 ||
+          count > 1e15) {
+        throw UsageError("--max-samples needs a whole number of at least 2, got '" + value + "'");
+      }
+      reading.max_samples = static_cast<std::size_t>(count);
     } else {
       return false;
     }
@@ -109,7 +116,8 @@ bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
 }
 
 const std::vector<std::string>& reading_option_names() {
-  static const std::vector<std::string> names{"--format", "--units", "--dt", "--component"};
+  static const std::vector<std::string> names{"--format", "--units", "--dt", "--component",
+                                              "--max-samples"};
   return names;
 }
 
@@ -120,7 +128,10 @@ std::string reading_usage() {
          "  --units U      unit of values whose file names none, " + spectra::unit_choices() +
          " (default gal)\n"
          "  --dt DT        time step of a file of one column of values, s\n"
-         "  --component C  the component of a JMA file to read, NS, EW or UD\n";
+         "  --component C  the component of a JMA file to read, NS, EW or UD\n" +
+         spectra::format("  --max-samples N\n"
+                         "                 read records of up to N samples (default %zu)\n",
+                         spectra::kDefaultMaxSamples);
 }
 
 // Whether the two paths name one file: the same existing file by device
@@ -141,6 +152,7 @@ std::string usage_text() {
          "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
+         "                     [--max-samples N]\n"
          "  FILE           record: time (s) and acceleration in columns, as seedacc\n"
          "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"
          "                 give a report each, then a summary table\n"

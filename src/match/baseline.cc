@@ -2,6 +2,7 @@
 #include "baseline.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "motion.h"
@@ -29,10 +30,31 @@ void tail_shapes(std::size_t n, std::vector<double>& bump, std::vector<double>& 
 
 constexpr int kTerms = kFitDegree - 1;
 
+// The second derivative, in time, of u^p (u = i / span, p = term + 2) at
+// every sample, for a record of step dt: p (p - 1) u^(p-2) / T^2.
+std::vector<double> term_curvature(std::size_t n, int term, double dt) {
+  const double span = static_cast<double>(n - 1);
+  const double length = span * dt;
+  const double p = term + 2;
+  std::vector<double> shape(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    shape[i] = p * (p - 1.0) * std::pow(static_cast<double>(i) / span, p - 2.0) /
+               (length * length);
+  }
+  return shape;
+}
+
 // Coefficients c2 ... c6 of the least-squares fit of `displacement` by
-// u^2 ... u^6 with u = i / span, solved by modified Gram-Schmidt on the
-// columns: Q R = basis, then back substitution of R c = Q^T d.
-std::vector<double> fit_displacement(const std::vector<double>& displacement, double span) {
+// u^2 ... u^6 with u = i / span, under the two conditions that the
+// curvatures c_p p (p - 1) u^(p-2) / T^2 carry the record's own final
+// velocity and displacement `ends` (each term's are `term_ends`), so that
+// taking them out leaves the record at rest at its end. Modified
+// Gram-Schmidt on the columns (Q R = basis) gives the free fit z = Q^T d;
+// the conditions, A z = ends with A = E R^-1, are met by the least change
+// of z, z + A^T (A A^T)^-1 (ends - A z); then R c = z by back substitution.
+std::vector<double> fit_displacement(const std::vector<double>& displacement, double span,
+                                     const Residuals (&term_ends)[kTerms],
+                                     const Residuals& ends) {
   const std::size_t n = displacement.size();
   std::vector<std::vector<double>> basis(kTerms, std::vector<double>(n));
   for (std::size_t i = 0; i < n; ++i) {
@@ -61,6 +83,27 @@ std::vector<double> fit_displacement(const std::vector<double>& displacement, do
   for (int j = 0; j < kTerms; ++j) {
     for (std::size_t i = 0; i < n; ++i) coefficient[j] += basis[j][i] * displacement[i];
   }
+  // The two conditions in the coordinates z: rows of A = E R^-1.
+  double rows[2][kTerms] = {};
+  for (int j = 0; j < kTerms; ++j) {
+    for (int row = 0; row < 2; ++row) {
+      double value = row == 0 ? term_ends[j].velocity : term_ends[j].displacement;
+      for (int k = 0; k < j; ++k) value -= rows[row][k] * r[k][j];
+      rows[row][j] = value / r[j][j];
+    }
+  }
+  double gram[2][2] = {};
+  double miss[2] = {ends.velocity, ends.displacement};
+  for (int row = 0; row < 2; ++row) {
+    for (int j = 0; j < kTerms; ++j) {
+      miss[row] -= rows[row][j] * coefficient[j];
+      for (int other = 0; other < 2; ++other) gram[row][other] += rows[row][j] * rows[other][j];
+    }
+  }
+  const double det = gram[0][0] * gram[1][1] - gram[0][1] * gram[1][0];
+  const double first = (miss[0] * gram[1][1] - miss[1] * gram[0][1]) / det;
+  const double second = (gram[0][0] * miss[1] - gram[1][0] * miss[0]) / det;
+  for (int j = 0; j < kTerms; ++j) coefficient[j] += first * rows[0][j] + second * rows[1][j];
   for (int j = kTerms - 1; j >= 0; --j) {
     for (int k = j + 1; k < kTerms; ++k) coefficient[j] -= r[j][k] * coefficient[k];
     coefficient[j] /= r[j][j];
@@ -79,20 +122,29 @@ void remove_displacement_trend(std::vector<double>& acc, double dt) {
   const std::size_t n = acc.size();
   const std::vector<double> velocity = spectra::integrate_from_rest(acc, dt);
   const std::vector<double> displacement = spectra::integrate_from_rest(velocity, dt);
-  const double span = static_cast<double>(n - 1);
-  const std::vector<double> coefficient = fit_displacement(displacement, span);
-  // d/dt^2 of c u^p with u = t / T: c p (p - 1) u^(p-2) / T^2.
-  const double length = span * dt;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double u = static_cast<double>(i) / span;
-    double curvature = 0.0;
-    double power = 1.0;
-    for (int term = 0; term < kTerms; ++term) {
-      const double p = term + 2;
-      curvature += coefficient[term] * p * (p - 1.0) * power;
-      power *= u;
-    }
-    acc[i] -= curvature / (length * length);
+  std::vector<std::vector<double>> curvature;
+  Residuals term_ends[kTerms];
+  for (int term = 0; term < kTerms; ++term) {
+    curvature.push_back(term_curvature(n, term, dt));
+    term_ends[term] = final_residuals(curvature.back(), dt);
+  }
+  const std::vector<double> coefficient =
+      fit_displacement(displacement, static_cast<double>(n - 1), term_ends,
+                       {velocity.back(), displacement.back()});
+  for (int term = 0; term < kTerms; ++term) {
+    for (std::size_t i = 0; i < n; ++i) acc[i] -= coefficient[term] * curvature[term][i];
+  }
+}
+
+void taper_ends(std::vector<double>& acc, std::size_t start, std::size_t end) {
+  const std::size_t n = acc.size();
+  assert(start >= 1 && end >= 1 && start + end <= n);
+  const double half_turn = 0.5 * kTwoPi;
+  for (std::size_t i = 0; i < start; ++i) {
+    acc[i] *= 0.5 * (1.0 - std::cos(half_turn * static_cast<double>(i) / start));
+  }
+  for (std::size_t i = 0; i < end; ++i) {
+    acc[n - 1 - i] *= 0.5 * (1.0 - std::cos(half_turn * static_cast<double>(i) / end));
   }
 }
 

@@ -1,10 +1,12 @@
 // baseline.h: the second step of an iteration, which keeps the record's
-// velocity and displacement from drifting: an acausal high-pass filter
-// (applied in the amplitude correction's transform, see
+// velocity and displacement from drifting and its ends at rest: an acausal
+// high-pass filter (applied in the amplitude correction's transform, see
 // spectral_correction.h), the polynomial trend of the displacement taken
-// out, and an exact end fix in the record's tail.
+// out, short tapers at both ends (the first sample 0 exactly), and an
+// exact end fix in the record's tail.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace match {
@@ -16,9 +18,18 @@ double high_pass_gain(double frequency);
 
 // Removes from `acc` (gal, step dt s, at least kFitDegree samples) the
 // second derivative of the least-squares fit of its displacement
-// (trapezoidal, from rest) by c2 t^2 + ... + c6 t^6, so that the
-// displacement loses its drift while the record still starts from rest.
+// (trapezoidal, from rest) by c2 t^2 + ... + c6 t^6 that also carries the
+// record's final velocity and displacement, so that the displacement loses
+// its drift, the record still starts from rest and it ends at rest (to
+// rounding): a correction spread over the whole record, not a bump in its
+// tail.
 void remove_displacement_trend(std::vector<double>& acc, double dt);
+
+// Multiplies the first `start` and the last `end` samples of `acc` (each
+// count at least 1, together at most its length) by a half-cosine ramp
+// that is 0 at the record's first and last sample: acc[0] becomes 0
+// exactly and the ends come to rest smoothly. The rest is left as it is.
+void taper_ends(std::vector<double>& acc, std::size_t start, std::size_t end);
 
 // Final velocity (cm/s) and displacement (cm) of a record in gal,
 // integrated by the trapezoidal rule from rest, as the check integrates

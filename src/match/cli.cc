@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "band_duration.h"
 #include "check/cli.h"
 #include "check/target_options.h"
 #include "criteria.h"
@@ -89,6 +90,30 @@ std::string peak_lines(const spectra::MotionSummary& motion) {
   return text;
 }
 
+// D5-95 in each octave band, the seed's and the matched record's, and the
+// band from kBandWorstFrom up whose D5-95 grew the most.
+std::string band_lines(const std::vector<BandDuration>& seed,
+                       const std::vector<BandDuration>& matched) {
+  std::string text = "\nD5-95 by octave band, seed -> matched:\n";
+  double worst = 0.0;
+  const BandDuration* worst_band = nullptr;
+  for (std::size_t k = 0; k < seed.size(); ++k) {
+    const double change =
+        seed[k].duration > 0.0 ? matched[k].duration / seed[k].duration : 0.0;
+    text += spectra::format("  %4g-%-4g Hz  %7.2f s -> %7.2f s  %6.3f\n", seed[k].low,
+                            seed[k].high, seed[k].duration, matched[k].duration, change);
+    if (seed[k].low >= kBandWorstFrom * (1.0 - spectra::kLimitMargin) && change > worst) {
+      worst = change;
+      worst_band = &seed[k];
+    }
+  }
+  if (worst_band != nullptr) {
+    text += spectra::format("  largest change from %g Hz up: %.3f times the seed's, %g-%g Hz\n",
+                            kBandWorstFrom, worst, worst_band->low, worst_band->high);
+  }
+  return text;
+}
+
 // The matcher's own criteria on the matched record: residual velocity and
 // displacement, and D5-95 against the seed's.
 spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_duration) {
@@ -153,6 +178,7 @@ std::string usage_text() {
          "                     [--criteria us|jp|both] [--max-iterations N]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
+         "                     [--max-samples N]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
          "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
@@ -163,7 +189,8 @@ std::string usage_text() {
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
          check::target_usage(22) +
-         "  --format, --units, --component   how SEED.csv is read, as for seedacc-check\n" +
+         "  --format, --units, --component, --max-samples   how SEED.csv is read, as for\n"
+         "                      seedacc-check\n" +
          format("  --dt DT             resample the seed to DT s first (band-limited); a seed whose\n"
                 "                      step is over %g s is resampled to %g s without it; the step\n"
                 "                      of a seed of one column of values\n",
@@ -251,7 +278,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
         << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
         << iteration_lines(result)
-        << "\nmatched record, as written:\n" << peak_lines(motion);
+        << "\nmatched record, as written:\n" << peak_lines(motion)
+        << band_lines(band_durations(seed.acc, seed.dt), band_durations(matched.acc, matched.dt));
     for (const spectra::Verdict& verdict : verdicts) {
       out << "\n";
       spectra::write_verdict(out, verdict);

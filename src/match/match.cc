@@ -25,17 +25,33 @@ struct PullShape {
 };
 
 // The points matched: the compared points of the check, their
-// frequencies and the target there.
+// frequencies and the target there; where the seed's strong motion lies and
+// the tapers that bring the ends to rest.
 struct Problem {
   double dt = 0.0;
+  std::size_t start_taper = 1;  // samples
+  std::size_t end_taper = 1;
   spectra::ComparedPoints compared;
   std::vector<double> frequencies;  // Hz, ascending
   std::vector<double> target;       // gal
 };
 
-Problem make_problem(double dt, const spectra::CriteriaOptions& criteria) {
+// The samples of a taper of at most `longest` s and at most half of
+// `room` s (the time before or after the seed's strong motion), at least 1.
+std::size_t taper_samples(double longest, double dt, double room) {
+  return std::max<std::size_t>(1, static_cast<std::size_t>(std::floor(std::min(longest, 0.5 * room) / dt)));
+}
+
+Problem make_problem(const spectra::Record& seed, const spectra::CriteriaOptions& criteria) {
+  const double dt = seed.dt;
   Problem problem;
   problem.dt = dt;
+  const spectra::SignificantDuration strong =
+      spectra::significant_duration(spectra::arias_history(seed.acc, dt), 0.0, dt);
+  const double length = static_cast<double>(seed.acc.size() - 1) * dt;
+  problem.start_taper = taper_samples(kStartTaper, dt, strong.defined ? strong.start : length);
+  problem.end_taper =
+      taper_samples(kEndTaper, dt, strong.defined ? length - strong.end : length);
   problem.compared = spectra::select_points(dt, criteria.range);
   const std::vector<double> grid = spectra::spectrum_frequencies();
   for (std::size_t i = problem.compared.in_range_first; i < problem.compared.compared_end; ++i) {
@@ -149,7 +165,9 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem, double
 // Rounds `acc` as the file writes it, then cancels the final velocity and
 // displacement the rounding left with the end fix, rounded again; a few
 // rounds suffice as each leaves a residual smaller by orders of magnitude.
-std::vector<double> written_record(std::vector<double> acc, double dt) {
+std::vector<double> written_record(std::vector<double> acc, const Problem& problem) {
+  const double dt = problem.dt;
+  taper_ends(acc, problem.start_taper, problem.end_taper);  // for a seed kept as it is
   for (double& value : acc) value = as_written(value);
   for (int round = 0; round < kWrittenRounds; ++round) {
     fix_end(acc, dt);
@@ -212,8 +230,8 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
                          pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0),
                          low);
     correct_peak(current, dt, peak_factor(sa, problem, goal, previous_peak, current));
+    taper_ends(current, problem.start_taper, problem.end_taper);
     remove_displacement_trend(current, dt);
-    fix_end(current, dt);
   }
   return pass;
 }
@@ -236,7 +254,7 @@ Aim aim_for(const std::vector<spectra::CriteriaSet>& sets) {
 MatchResult match_record(const spectra::Record& seed, const Settings& settings) {
   assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);
   assert(settings.max_iterations >= 1);
-  const Problem problem = make_problem(seed.dt, settings.criteria);
+  const Problem problem = make_problem(seed, settings.criteria);
   assert(!problem.frequencies.empty());
 
   Pass kept = run_pass(seed, settings, problem, PullShape{});
@@ -259,7 +277,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
     }
   }
   result.best = kept.best;
-  result.acc = written_record(kept.best_record, seed.dt);
+  result.acc = written_record(kept.best_record, problem);
   return result;
 }
 

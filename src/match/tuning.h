@@ -11,7 +11,7 @@ namespace match {
 
 constexpr int kDefaultMaxIterations = 40;
 // The fewest samples the baseline step can work on: the displacement fit
-// has five terms and the end fix a tail of a quarter of the record.
+// has five terms, and the end fix and the tapers need room.
 constexpr std::size_t kMinSamples = 64;
 
 // D5-95 of the result may differ from the seed's by this share at most.
@@ -64,6 +64,14 @@ constexpr double kSecondPullSplit = 0.3;
 // Rounds of the end fix after the record is rounded as the file writes it.
 constexpr int kWrittenRounds = 3;
 
+// The octave bands of the report's D5-95 by band (band_duration.cc): from
+// 0.1 Hz, eight of them, up to 25.6 Hz; and the lowest band whose growth
+// the report's worst change counts (the first band is left out: the
+// target's 0.1 Hz content has no room in a short strong motion).
+constexpr double kBandLowest = 0.1;  // Hz
+constexpr int kBandCount = 8;
+constexpr double kBandWorstFrom = 0.2;  // Hz
+
 // --- the seed before matching (resample.cc, cli.cc) ---
 
 // A seed whose step is above the time-step criterion's limit
@@ -108,5 +116,11 @@ constexpr int kHighPassOrder = 4;
 constexpr int kFitDegree = 6;
 // Share of the record, at its end, over which the end fix acts.
 constexpr double kTailShare = 0.25;
+// The longest tapers at the start and at the end of the record, s; the
+// start's is at most half the seed's 5 % Arias time, the end's at most
+// half the time from its 95 % Arias time to the end, so that neither cuts
+// into the strong motion.
+constexpr double kStartTaper = 0.5;
+constexpr double kEndTaper = 1.0;
 
 }  // namespace match

@@ -3,28 +3,64 @@
 
 #include "number.h"
 #include "record.h"
+#include "text.h"
 
 namespace spectra {
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kPieceBytes = 65536;
+
+// The byte-order marks of text that is not UTF-8, longest first.
+constexpr struct {
+  const char* bytes;
+  std::size_t size;
+  const char* name;
+} kOtherEncodings[] = {{"\xFF\xFE\x00\x00", 4, "UTF-32"}, {"\x00\x00\xFE\xFF", 4, "UTF-32"},
+                       {"\xFF\xFE", 2, "UTF-16"}, {"\xFE\xFF", 2, "UTF-16"}};
 
 }  // namespace
 
 LineReader::LineReader(std::istream& in, std::string source)
     : in_(in), source_(std::move(source)) {}
 
-bool LineReader::read_one(Line& line) {
-  if (!std::getline(in_, line.text)) {
+int LineReader::next_byte() {
+  if (taken_ == piece_.size()) {
+    piece_.resize(kPieceBytes);
+    in_.read(&piece_[0], static_cast<std::streamsize>(kPieceBytes));
     if (in_.bad()) throw InputError(source_ + ": read error");
-    return false;
+    piece_.resize(static_cast<std::size_t>(in_.gcount()));
+    taken_ = 0;
+    if (piece_.empty()) return -1;
   }
+  return static_cast<unsigned char>(piece_[taken_++]);
+}
+
+bool LineReader::read_one(Line& line) {
+  line.text.clear();
+  int byte = next_byte();
+  if (byte < 0) return false;
   line.number = ++read_number_;
-  if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
-  // A UTF-8 byte-order mark, as some editors and spreadsheets begin a file
-  // with, is not part of the first line.
-  if (line.number == 1 && line.text.rfind(kByteOrderMark, 0) == 0) {
-    line.text.erase(0, sizeof kByteOrderMark - 1);
+  for (; byte >= 0 && byte != '\n' && byte != '\r'; byte = next_byte()) {
+    if (line.text.size() == kMaxLineBytes) {
+      fail(line.number, format("a line longer than %zu bytes: a record file has a sample or a few "
+                               "on each line (is this a record file?)", kMaxLineBytes));
+    }
+    line.text += static_cast<char>(byte);
+  }
+  if (byte == '\r') {
+    // A carriage return ends the line, with the line feed after it if any.
+    if (next_byte() != '\n' && taken_ > 0) --taken_;
+  }
+  if (line.number == 1) {
+    for (const auto& encoding : kOtherEncodings) {
+      if (line.text.compare(0, encoding.size, encoding.bytes, encoding.size) == 0) {
+        fail(1, std::string(encoding.name) + " text: save it as UTF-8");
+      }
+    }
+    // A UTF-8 byte-order mark, as some editors and spreadsheets begin a
+    // file with, is not part of the first line.
+    if (line.text.rfind(kByteOrderMark, 0) == 0) line.text.erase(0, sizeof kByteOrderMark - 1);
   }
   return true;
 }

@@ -19,9 +19,12 @@ struct Line {
 
 class LineReader {
  public:
-  // Reads `in`; `source` names it in messages. A UTF-8 byte-order mark at
-  // the start is not part of line 1; a carriage return before a line feed
-  // is not part of its line.
+  // Reads `in`; `source` names it in messages. A line ends at a line feed,
+  // a carriage return and line feed, or a carriage return alone (old Mac
+  // text). A UTF-8 byte-order mark at the start is not part of line 1; a
+  // UTF-16 or UTF-32 one is an error ("UTF-16 text: save it as UTF-8"), and
+  // so is a line longer than kMaxLineBytes. The input is read in pieces as
+  // it comes, never whole.
   LineReader(std::istream& in, std::string source);
 
   // The next line, or false at the end of the input (then `line` is left
@@ -42,8 +45,12 @@ class LineReader {
 
  private:
   bool read_one(Line& line);
+  // The next byte of the input, or -1 at its end; throws on a read error.
+  int next_byte();
 
   std::istream& in_;
+  std::string piece_;      // the part of the input read, not yet taken
+  std::size_t taken_ = 0;  // bytes of piece_ taken
   std::string source_;
   std::deque<Line> ahead_;
   long read_number_ = 0;  // lines taken from the stream

@@ -2,6 +2,7 @@
 #include "number.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <system_error>
@@ -11,6 +12,16 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The power of ten of the first significant digit of a mantissa of digits
+// and at most one point: 2 for "123", 0 for "1.5", -3 for "0.0012" (0
+// when every digit is 0).
+long order_of_mantissa(const std::string& mantissa) {
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string::npos) return 0;
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  return first < point ? static_cast<long>(point - first - 1) : -static_cast<long>(first - point);
+}
 
 }  // namespace
 
@@ -65,14 +76,18 @@ bool parse_number(std::string_view text, double& value, double& resolution) {
     if (pos == digits_begin || pos != text.size()) return false;
     if (exponent_negative) exponent = -exponent;
   }
+  const long order = exponent + order_of_mantissa(normal);
   normal += 'e';
   normal += std::to_string(exponent);
   double magnitude = 0.0;
   const auto result =
       std::from_chars(normal.data(), normal.data() + normal.size(), magnitude);
   if (result.ec == std::errc::result_out_of_range) {
-    // An underflow reads as zero; an overflow is not a usable number.
-    if (exponent > 0) return false;
+    // An underflow reads as zero; an overflow is no usable number.
+    if (order > 0) {
+      throw NumberOutOfRange("the number \"" + std::string(text.substr(0, 40)) +
+                             (text.size() > 40 ? "..." : "") + "\" lies beyond the range of numbers");
+    }
     magnitude = 0.0;
   } else if (result.ec != std::errc() ||
              result.ptr != normal.data() + normal.size() ||

@@ -1,6 +1,7 @@
 // number.h: the one number scanner of the record readers.
 #pragma once
 
+#include <stdexcept>
 #include <string_view>
 
 namespace spectra {
@@ -12,8 +13,15 @@ namespace spectra {
 // are refused. On success sets `value` and `resolution` (the unit of the
 // last digit written: 0.01 for "163.83", 1e-8 for "0.7407E-04", 1 for
 // "42") and returns true; otherwise returns false and leaves both
-// unchanged.
+// unchanged. A number too large for a double ("1e999", or 400 digits
+// without an exponent) throws NumberOutOfRange, whose message quotes it; a
+// number too small for one reads as 0.
 bool parse_number(std::string_view text, double& value, double& resolution);
+
+class NumberOutOfRange : public std::range_error {
+ public:
+  using std::range_error::range_error;
+};
 
 // The same, for a caller that needs no resolution.
 bool parse_number(std::string_view text, double& value);

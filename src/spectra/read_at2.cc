@@ -96,10 +96,15 @@ Record read_at2(LineReader& lines, const ReadOptions& options) {
   }
   Line line;
   while (lines.next(line)) {
+    const std::size_t before = record.acc.size();
     if (!read_values(line.text, record.acc)) {
       lines.fail(line.number,
                  "expected values separated by blanks or in columns of 10 characters, found " +
                      excerpt(line.text));
+    }
+    limit_samples(record.acc.size(), line.number, lines, options);
+    for (std::size_t i = before; i < record.acc.size(); ++i) {
+      limit_acceleration(record.acc[i], record.unit, line.number, lines);
     }
   }
   if (static_cast<double>(record.acc.size()) != npts) {

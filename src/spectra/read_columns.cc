@@ -179,11 +179,15 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
                                     excerpt(content));
     }
     if (columns == 1) {
+      // The unit so far: a later line may still name one.
+      limit_acceleration(acc, named ? *named : options.unit.value_or(Unit::gal), line.number, lines);
       values.push_back(acc);
+      limit_samples(values.size(), line.number, lines, options);
       continue;
     }
     finest = samples.empty() ? time_unit : std::min(finest, time_unit);
     samples.push_back({line.number, time, time_unit, acc});
+    limit_samples(samples.size(), line.number, lines, options);
   }
   if (lines.line_number() == 0) lines.fail(1, "the file is empty");
   settle_unit(record, named, unit_line, options, lines);
@@ -200,6 +204,7 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
     lines.fail(end, samples.empty() ? std::string("no records; at least 2 are needed")
                                     : std::string("only 1 record; at least 2 are needed"));
   }
+  for (const Sample& sample : samples) limit_acceleration(sample.acc, record.unit, sample.line, lines);
   record.time_resolution = finest;
   check_spacing(samples, lines, record);
   record.acc.reserve(samples.size());

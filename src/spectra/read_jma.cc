@@ -92,7 +92,9 @@ Record read_jma(LineReader& lines, const ReadOptions& options) {
                                   " numbers separated by commas, found " + excerpt(line.text));
     }
     parse_number(fields[column], value);
+    limit_acceleration(value, record.unit, line.number, lines);
     record.acc.push_back(value);
+    limit_samples(record.acc.size(), line.number, lines, options);
   }
   require_samples(record.acc.size(), lines.line_number() + 1, lines);
   record.dt = 1.0 / rate;

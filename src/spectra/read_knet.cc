@@ -124,7 +124,9 @@ Record read_knet(LineReader& lines, const ReadOptions& options) {
       if (!parse_number(field, count)) {
         lines.fail(line.number, "expected integer counts, found " + excerpt(field));
       }
+      limit_acceleration(count * scale, record.unit, line.number, lines);
       record.acc.push_back(count * scale);
+      limit_samples(record.acc.size(), line.number, lines, options);
     }
   }
   require_samples(record.acc.size(), lines.line_number() + 1, lines);

@@ -44,4 +44,14 @@ bool starts_with_word(std::string_view text, std::string_view prefix);
 // An error when `count` samples are too few (fewer than 2).
 void require_samples(std::size_t count, long line, const LineReader& lines);
 
+// An error naming `line` when `count` samples are more than
+// options.max_samples (--max-samples lifts the limit).
+void limit_samples(std::size_t count, long line, const LineReader& lines,
+                   const ReadOptions& options);
+
+// An error naming `line` when `value`, in `unit`, is beyond kMaxAcceleration
+// gal in magnitude: values in another unit than they are taken to be
+// (--units says which).
+void limit_acceleration(double value, Unit unit, long line, const LineReader& lines);
+
 }  // namespace spectra::readers

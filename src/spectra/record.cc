@@ -123,11 +123,21 @@ Record parse_record(std::istream& in, const std::string& source, const ReadOptio
     format = detect_format(head);
   }
   Record record;
-  switch (format) {
-    case Format::at2: record = readers::read_at2(lines, options); break;
-    case Format::knet: record = readers::read_knet(lines, options); break;
-    case Format::jma: record = readers::read_jma(lines, options); break;
-    case Format::columns: record = readers::read_columns(lines, options); break;
+  try {
+    switch (format) {
+      case Format::at2: record = readers::read_at2(lines, options); break;
+      case Format::knet: record = readers::read_knet(lines, options); break;
+      case Format::jma: record = readers::read_jma(lines, options); break;
+      case Format::columns: record = readers::read_columns(lines, options); break;
+    }
+  } catch (const NumberOutOfRange& error) {
+    lines.fail(lines.line_number(),
+               std::string(error.what()) + ": check the unit of the values (--units)");
+  }
+  const double step = options.dt > 0.0 ? options.dt : record.dt;
+  if (!(step >= kMinStep)) {
+    lines.fail(0, spectra::format("the time step %g s is below %g s, finer than any strong-motion "
+                         "record needs: resample it (seedacc-match --dt)", step, kMinStep));
   }
   record.format = format;
   record.source = source;
@@ -235,6 +245,22 @@ bool starts_with_word(std::string_view text, std::string_view prefix) {
 void require_samples(std::size_t count, long line, const LineReader& lines) {
   if (count == 0) lines.fail(line, "no values; at least 2 are needed");
   if (count == 1) lines.fail(line, "only 1 value; at least 2 are needed");
+}
+
+void limit_samples(std::size_t count, long line, const LineReader& lines,
+                   const ReadOptions& options) {
+  if (count <= options.max_samples) return;
+  lines.fail(line, format("more than %zu samples: give --max-samples N for a longer record",
+                          options.max_samples));
+}
+
+void limit_acceleration(double value, Unit unit, long line, const LineReader& lines) {
+  const double gal = value * gal_per_unit(unit);
+  if (std::fabs(gal) <= kMaxAcceleration) return;
+  const std::string in_gal = unit == Unit::gal ? "" : format(" (%.4g gal)", gal);
+  lines.fail(line, format("acceleration %.4g %s%s is beyond %g gal in magnitude: check the unit "
+                          "of the values (--units)",
+                          value, unit_name(unit), in_gal.c_str(), kMaxAcceleration));
 }
 
 }  // namespace readers

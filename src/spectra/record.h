@@ -67,8 +67,16 @@ struct Record {
   double end_time() const { return time_at(acc.size() - 1); }
 };
 
+// The limits of reading, each an error that names the file (and the line)
+// and the way past it.
+constexpr std::size_t kMaxLineBytes = 1 << 20;        // a line longer is no record line
+constexpr std::size_t kDefaultMaxSamples = 10000000;  // --max-samples lifts it
+constexpr double kMinStep = 1e-4;                     // s; a finer step is resampled (--dt)
+constexpr double kMaxAcceleration = 1e6;              // gal, in magnitude; else --units
+
 // What the command line says about the input.
 struct ReadOptions {
+  std::size_t max_samples = kDefaultMaxSamples;  // --max-samples
   std::optional<Format> format;  // --format: read as this, not as detected
   std::optional<Unit> unit;      // --units: the unit of a file that names none
   double dt = 0.0;               // --dt: the step of one column of values (0: none)

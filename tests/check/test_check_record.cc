@@ -16,9 +16,10 @@ spectra::Record parse(const std::string& text) {
 }
 
 // The error message for `text`, or "" when it parses.
-std::string error_of(const std::string& text) {
+std::string error_of(const std::string& text, const spectra::ReadOptions& options = {}) {
   try {
-    parse(text);
+    std::istringstream in(text);
+    spectra::parse_record(in, "rec.csv", options);
   } catch (const spectra::InputError& error) {
     return error.what();
   }
@@ -113,15 +114,25 @@ TEST(RecordNumbers, ExponentFormsAndResolution) {
   ASSERT_TRUE(spectra::parse_number("+.5", value, unit));
   EXPECT_EQ(value, 0.5);
   for (const char* bad : {"", " ", ".", "1e", "1.0.0", "********", "inf", "nan",
-                          "0x10", "1e999", "1,0", "1 2", "--1"}) {
+                          "0x10", "1,0", "1 2", "--1"}) {
     EXPECT_FALSE(spectra::parse_number(bad, value, unit)) << bad;
   }
+  // Beyond a double: refused, never read as 0 or infinity; below one: 0.
+  for (const std::string& huge : {std::string("1e999"), "1" + std::string(399, '0'),
+                                  "-" + std::string(400, '9') + ".5", std::string("1e99999999999")}) {
+    EXPECT_THROW(spectra::parse_number(huge, value, unit), spectra::NumberOutOfRange) << huge;
+  }
+  ASSERT_TRUE(spectra::parse_number(std::string(398, '0') + "15", value, unit));
+  EXPECT_EQ(value, 15.0);  // 400 digits, the leading ones zeros
+  ASSERT_TRUE(spectra::parse_number("0." + std::string(400, '0') + "1", value, unit));
+  EXPECT_EQ(value, 0.0);
 }
 
 struct Fault {
   const char* name;
   std::string text;
   const char* expected;  // beginning of the message, line number included
+  std::size_t max_samples = spectra::kDefaultMaxSamples;
 };
 
 // Named in test listings by its case, not by its bytes.
@@ -130,7 +141,9 @@ void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
 class RecordFaults : public testing::TestWithParam<Fault> {};
 
 TEST_P(RecordFaults, NamesFileAndLine) {
-  const std::string message = error_of(GetParam().text);
+  spectra::ReadOptions options;
+  options.max_samples = GetParam().max_samples;
+  const std::string message = error_of(GetParam().text, options);
   EXPECT_EQ(message.rfind(GetParam().expected, 0), 0u) << message;
 }
 
@@ -159,7 +172,24 @@ INSTANTIATE_TEST_SUITE_P(
         // ("15", +-0.5 s): the step 6.99 -> 7.01 is a gap.
         Fault{"TrimmedTimesGap", trimmed_times(700), "rec.csv:701: time 7.01 s breaks"},
         // 0.98 -> 1 hides in the step of "1" (+-0.5 s); 1.01 is then off.
-        Fault{"TrimmedTimesGapBeforeWhole", trimmed_times(99), "rec.csv:101: time 1.01 s breaks"}),
+        Fault{"TrimmedTimesGapBeforeWhole", trimmed_times(99), "rec.csv:101: time 1.01 s breaks"},
+        // The limits and the values beyond reason, each naming its way out.
+        Fault{"LineOfAMegabyte", kHeader + "0.00,1\n" + std::string(spectra::kMaxLineBytes + 1, '0'),
+              "rec.csv:3: a line longer than 1048576 bytes"},
+        Fault{"LoneCarriageReturns", " t,a\r0.00,1\r0.01,x\r", "rec.csv:3: expected two numbers"},
+        Fault{"Utf16", std::string("\xFF\xFEt\0,\0a\0\n\0", 10), "rec.csv:1: UTF-16 text: save it as UTF-8"},
+        Fault{"Utf16BigEndian", std::string("\xFE\xFF\0t", 4), "rec.csv:1: UTF-16 text: save it as UTF-8"},
+        Fault{"Utf32", std::string("\xFF\xFE\0\0t\0\0\0", 8), "rec.csv:1: UTF-32 text: save it as UTF-8"},
+        Fault{"MoreSamplesThanAllowed", times(5, 0.01, 2), "rec.csv:6: more than 4 samples: give --max-samples", 4},
+        Fault{"StepBelowLimit", kHeader + "0,1\n0.00001,1\n0.00002,1\n",
+              "rec.csv: the time step 1e-05 s is below 0.0001 s"},
+        Fault{"AccelerationBeyondReason", kHeader + "0.00,1\n0.01,-1.5e6\n",
+              "rec.csv:3: acceleration -1.5e+06 gal is beyond 1e+06 gal in magnitude: check the "
+              "unit of the values (--units)"},
+        Fault{"AccelerationInG", "# acceleration (g)\n0.00,0.1\n0.01,1500\n", "rec.csv:3: acceleration 1500 g (1.471e+06 gal)"},
+        Fault{"BeyondADouble", kHeader + "0.00,1\n0.01," + std::string(400, '9') + "\n",
+              "rec.csv:3: the number \"9999"},
+        Fault{"TimeBeyondADouble", kHeader + "1e400,1\n0.01,1\n", "rec.csv:2: the number \"1e400\" lies beyond"}),
     [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
 
 TEST(RecordFiles, MissingFileAndDirectory) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "band_duration.h"
 #include "baseline.h"
 #include "envelope_pull.h"
 #include "record_file.h"
@@ -130,6 +131,27 @@ TEST(Baseline, EndFixZeroesTheEndAndLeavesTheRest) {
   for (std::size_t i = 0; i < 750; ++i) ASSERT_EQ(fixed[i], acc[i]) << i;  // the last quarter only
 }
 
+// The trend taken out with the end conditions leaves the record at rest at
+// its end, by the test's own integration; the tapers make the first sample
+// 0 exactly and leave the samples between them alone.
+TEST(Baseline, TrendEndsAtRestAndTapersBringTheEndsToRest) {
+  const double dt = 0.01;
+  std::vector<double> acc(3000);
+  for (std::size_t i = 0; i < acc.size(); ++i) acc[i] = 30.0 * std::sin(0.05 * i + 1.0) + 2.0;
+  std::vector<double> tapered = acc;
+  match::taper_ends(tapered, 50, 100);
+  EXPECT_EQ(tapered.front(), 0.0);
+  EXPECT_EQ(tapered.back(), 0.0);
+  EXPECT_DOUBLE_EQ(tapered[25], acc[25] * 0.5);  // half-way up the ramp
+  for (std::size_t i = 50; i < acc.size() - 100; ++i) ASSERT_EQ(tapered[i], acc[i]) << i;
+  match::remove_displacement_trend(tapered, dt);
+  long double velocity = 0.0L;
+  long double displacement = 0.0L;
+  integrate(tapered, dt, velocity, displacement);
+  EXPECT_NEAR(static_cast<double>(velocity), 0.0, 1e-8);
+  EXPECT_NEAR(static_cast<double>(displacement), 0.0, 1e-7);
+}
+
 // A constant acceleration has the displacement t^2 exactly under the
 // trapezoidal rule: a term of the fit, so nothing is left.
 TEST(Baseline, DisplacementTrendRemovedAndHighPassGain) {
@@ -138,6 +160,35 @@ TEST(Baseline, DisplacementTrendRemovedAndHighPassGain) {
   for (const double value : acc) ASSERT_NEAR(value, 0.0, 1e-9);
   EXPECT_DOUBLE_EQ(match::high_pass_gain(0.05), 0.5);  // at the corner
   EXPECT_DOUBLE_EQ(match::high_pass_gain(0.5), 1.0 / (1.0 + 1e-8));  // a decade above
+}
+
+// A 1.2 Hz sine under a Hann window from 10 s to 30 s lies in the octave
+// 0.8-1.6 Hz: that band's D5-95 is the record's own, found here by the
+// running sum of a^2, within a sample or two of the band-passed figure.
+TEST(BandDuration, OneBandHoldsTheMotion) {
+  const double dt = 0.01;
+  std::vector<double> acc(6000, 0.0);
+  for (std::size_t i = 1000; i <= 3000; ++i) {
+    const double t = i * dt;
+    acc[i] = 100.0 * std::sin(2.0 * 3.14159265358979 * 1.2 * t) *
+             0.5 * (1.0 - std::cos(2.0 * 3.14159265358979 * (t - 10.0) / 20.0));
+  }
+  long double total = 0.0L;
+  for (const double value : acc) total += static_cast<long double>(value) * value;
+  long double sum = 0.0L;
+  double start = 0.0;
+  double end = 0.0;
+  for (std::size_t i = 0; i < acc.size(); ++i) {
+    sum += static_cast<long double>(acc[i]) * acc[i];
+    if (start == 0.0 && sum >= 0.05L * total) start = i * dt;
+    if (end == 0.0 && sum >= 0.95L * total) end = i * dt;
+  }
+  const std::vector<match::BandDuration> bands = match::band_durations(acc, dt);
+  ASSERT_EQ(bands.size(), 8u);
+  EXPECT_EQ(bands.front().low, 0.1);
+  EXPECT_DOUBLE_EQ(bands.back().high, 25.6);
+  EXPECT_EQ(bands[3].low, 0.8);
+  EXPECT_NEAR(bands[3].duration, end - start, 0.03);
 }
 
 TEST(RecordFile, LayoutAndRounding) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <cstdio>
 
 
@@ -18,7 +19,11 @@ const char* const kTargetColour = "#202020";
 const char* const kBandColour = "#8fd18f";
 const char* const kNyquistColour = "#7a3db8";
 
+// A pixel coordinate: far off values (a figure built on infinity) are held
+// well outside the picture, so that every number in it is finite.
 std::string number(double value) {
+  constexpr double kFarOff = 1e7;
+  value = std::isnan(value) ? 0.0 : std::clamp(value, -kFarOff, kFarOff);
   char text[32];
   std::snprintf(text, sizeof text, "%.2f", value);
   return text;
@@ -55,8 +60,13 @@ struct Tick {
   bool labelled;
 };
 
-// 1, 2 or 5 times a power of ten, near `rough`.
+// The most ticks of one axis.
+constexpr int kMostTicks = 100;
+
+// 1, 2 or 5 times a power of ten, near `rough` (1 for a rough step that
+// is not finite and positive).
 double nice_step(double rough) {
+  if (!(rough > 0.0 && rough <= std::numeric_limits<double>::max())) return 1.0;
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   const double mantissa = rough / power;
   if (mantissa <= 1.0) return power;
@@ -65,11 +75,19 @@ double nice_step(double rough) {
   return 10.0 * power;
 }
 
+// The multiples of `step` in [low, high], at most kMostTicks of them; none
+// for bounds that are not finite. Far from zero, where neighbouring
+// multiples are one double, they are one tick.
 std::vector<Tick> linear_ticks(double low, double high, double step) {
   std::vector<Tick> ticks;
   const double margin = 1e-9 * step;
-  for (double k = std::ceil((low - margin) / step); k * step <= high + margin; ++k) {
-    ticks.push_back({k * step == 0.0 ? 0.0 : k * step, true});
+  const double first = std::ceil((low - margin) / step);
+  const double count = std::floor((high + margin) / step) - first;
+  if (!std::isfinite(first) || !std::isfinite(count)) return ticks;
+  for (int i = 0; i <= count && i <= kMostTicks; ++i) {
+    const double value = (first + i) * step;
+    if (!ticks.empty() && value == ticks.back().value) continue;
+    ticks.push_back({value == 0.0 ? 0.0 : value, true});
   }
   return ticks;
 }
@@ -77,6 +95,7 @@ std::vector<Tick> linear_ticks(double low, double high, double step) {
 // Every m * 10^d in [low, high]; those with m = 1, 2, 5 labelled.
 std::vector<Tick> log_ticks(double low, double high) {
   std::vector<Tick> ticks;
+  if (!(low > 0.0 && high >= low && high <= std::numeric_limits<double>::max())) return ticks;
   const int first = static_cast<int>(std::floor(std::log10(low))) - 1;
   const int last = static_cast<int>(std::ceil(std::log10(high))) + 1;
   for (int decade = first; decade <= last; ++decade) {

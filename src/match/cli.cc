@@ -63,20 +63,23 @@ void set_option(Options& options, const std::string& name, const std::string& va
   }
 }
 
-std::string iteration_lines(const MatchResult& result) {
+// The line of one iterate, printed as it is judged: its pass's heading
+// first when a second pass begins.
+std::string iteration_line(int pass, int iteration, const IterationSummary& step) {
   std::string text;
-  for (std::size_t i = 0; i < result.iterations.size(); ++i) {
-    const IterationSummary& step = result.iterations[i];
-    const bool second = result.second_pass > 0 && i >= result.second_pass;
-    if (second && i == result.second_pass) {
-      text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
-    }
-    const std::size_t number = second ? i - result.second_pass : i;
-    text += spectra::format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
-                   number, number == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
-                   step.highest_ratio, step.highest_frequency, i == result.best ? "  kept" : "");
+  if (pass == 2 && iteration == 0) {
+    text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
   }
-  return text;
+  return text + spectra::format("iteration %3d%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz\n",
+                                iteration, iteration == 0 ? " (seed)" : "       ", step.lowest_ratio,
+                                step.lowest_frequency, step.highest_ratio, step.highest_frequency);
+}
+
+// Which iterate was written.
+std::string kept_line(const MatchResult& result) {
+  const bool second = result.second_pass > 0 && result.best >= result.second_pass;
+  const std::size_t number = second ? result.best - result.second_pass : result.best;
+  return spectra::format("kept: iteration %zu%s\n", number, second ? " of the second pass" : "");
 }
 
 std::string peak_lines(const spectra::MotionSummary& motion) {
@@ -257,8 +260,18 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
           << "range and below the record's Nyquist frequency\n";
       return kExitFailure;
     }
-    const MatchResult result =
-        match_record(seed, Settings{options.criteria, options.max_iterations});
+    // The report's head, then a line per iterate as it is judged.
+    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
+        << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
+        << check::units_warning(spectra::summarize_motion(seed).acceleration.value) << prepared
+        << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
+        << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
+        << std::flush;
+    Settings settings{options.criteria, options.max_iterations};
+    settings.on_iteration = [&out](int pass, int iteration, const IterationSummary& step) {
+      out << iteration_line(pass, iteration, step) << std::flush;
+    };
+    const MatchResult result = match_record(seed, settings);
     check::write_files({{options.output, format_record_file(seed, result.acc,
                                                                 options.criteria.target.name())}});
     spectra::Record matched = seed;
@@ -272,13 +285,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
          spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdicts) {
       verdicts.push_back(std::move(verdict));
     }
-    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
-        << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
-        << check::units_warning(seed_motion.acceleration.value) << prepared
-        << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
-        << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
-        << iteration_lines(result)
-        << "\nmatched record, as written:\n" << peak_lines(motion)
+    out << kept_line(result) << "\nmatched record, as written:\n" << peak_lines(motion)
         << band_lines(band_durations(seed.acc, seed.dt), band_durations(matched.acc, matched.dt));
     for (const spectra::Verdict& verdict : verdicts) {
       out << "\n";

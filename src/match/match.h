@@ -32,6 +32,7 @@
 
 #include "criteria.h"
 #include "record.h"
+#include "record_file.h"
 #include "tuning.h"
 
 namespace match {
@@ -65,6 +66,7 @@ Aim aim_for(const std::vector<spectra::CriteriaSet>& sets);
 struct Settings {
   spectra::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1
+  OutputLayout output;  // the file the result is rounded as
   // Called as each iterate is judged, with its pass (1 or 2), its number in
   // the pass (0: the seed) and its summary; none when empty.
   std::function<void(int pass, int iteration, const IterationSummary&)> on_iteration;

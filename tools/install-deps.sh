@@ -10,7 +10,8 @@
 # Sets:
 #   run      the compiler, CMake and make: enough for `make run`
 #   test     run + GoogleTest and the tools the tests call (xmllint,
-#            chattr, setpriv, mount, valgrind): `make test`, `make sanitize`
+#            chattr, setpriv, mount, valgrind, and Chromium with pdftotext
+#            and pdfinfo for the printed page): `make test`, `make sanitize`
 #   bench    run + Google Benchmark: `make bench`
 #   fuzz     run + clang and its fuzzer and sanitizer run-times: `make fuzz`
 #   windows  the MinGW-w64 cross compiler and wine: the Windows build
@@ -19,7 +20,7 @@ set -eu
 packages_of() {
   case $1 in
     run) echo "g++ cmake make" ;;
-    test) echo "g++ cmake make libgtest-dev libgmock-dev libxml2-utils e2fsprogs util-linux mount valgrind" ;;
+    test) echo "g++ cmake make libgtest-dev libgmock-dev libxml2-utils e2fsprogs util-linux mount valgrind chromium poppler-utils" ;;
     bench) echo "g++ cmake make libbenchmark-dev" ;;
     fuzz) echo "cmake make clang libclang-rt-dev" ;;
     windows) echo "g++-mingw-w64-x86-64-posix wine64 cmake make" ;;

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "csv.h"
+#include "html.h"
 #include "output.h"
+#include "provenance.h"
 #include "record.h"
 #include "report.h"
 #include "svg.h"
@@ -50,6 +52,8 @@ void set_option(Options& options, const std::string& name, const std::string& va
     }
   } else if (name == "--csv") {
     options.csv_path = value;
+  } else if (name == "--html") {
+    options.html_path = value;
   } else {
     options.svg_path = value;
   }
@@ -149,7 +153,7 @@ bool same_file(const std::string& first, const std::string& second) {
 
 std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
-         "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT]\n"
+         "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "                     [--max-samples N]\n"
@@ -170,7 +174,9 @@ std::string usage_text() {
          "  --svg OUT      write a picture of the record, its spectrum and the ratio\n"
          "                 OUT may be a folder (one that exists, or ending in /), and\n"
          "                 must be one for several files: FOLDER/NAME.spectrum.csv,\n"
-         "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n" +
+         "                 FOLDER/NAME.svg, NAME being the file's name less its extension\n"
+         "  --html OUT     write one self-contained page of every record for a reviewer:\n"
+         "                 provenance, drawings and criteria, printable on A4\n" +
          reading_usage() +
          "  --help         show this text\n"
          "Exit status: 0 when every report was printed, whatever the verdicts; 1 when\n"
@@ -234,7 +240,7 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> names{"--damping", "--range", "--criteria", "--csv", "--svg"};
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--csv", "--svg", "--html"};
   names.insert(names.end(), reading_option_names().begin(), reading_option_names().end());
   names.insert(names.end(), target_option_names().begin(), target_option_names().end());
   const CommandLine line = split_command_line(args, names);
@@ -261,21 +267,25 @@ std::vector<PlannedOutput> plan_outputs(const Options& options) {
       planned.push_back({i, is_csv, output_path(given, options.inputs[i], is_csv)});
     }
   }
+  if (!options.html_path.empty()) planned.push_back({0, false, options.html_path, true});
+  const auto option_of = [](const PlannedOutput& output) {
+    return output.is_page ? "--html" : output.is_csv ? "--csv" : "--svg";
+  };
   for (std::size_t k = 0; k < planned.size(); ++k) {
-    const char* option = planned[k].is_csv ? "--csv" : "--svg";
+    const std::string option = option_of(planned[k]);
     for (const std::string& input : options.inputs) {
       if (same_file(planned[k].path, input)) {
-        throw UsageError(std::string(option) + " '" + planned[k].path +
-                         "' names the input file '" + input + "'");
+        throw UsageError(option + " '" + planned[k].path + "' names the input file '" + input +
+                         "'");
       }
     }
     for (std::size_t j = 0; j < k; ++j) {
       if (!same_file(planned[k].path, planned[j].path)) continue;
-      if (planned[j].is_csv != planned[k].is_csv) {
-        throw UsageError("--csv and --svg name the same file");
+      if (option_of(planned[j]) != option) {
+        throw UsageError(std::string(option_of(planned[j])) + " and " + option +
+                         " name the same file");
       }
-      throw UsageError(std::string(option) + " would write two records to '" +
-                       planned[k].path + "'");
+      throw UsageError(option + " would write two records to '" + planned[k].path + "'");
     }
   }
   return planned;
@@ -301,18 +311,30 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   }
   // Every record first, so that nothing is written before all are computed.
   std::vector<std::unique_ptr<CheckResult>> results(options.inputs.size());
+  std::vector<PageRecord> page_records(options.inputs.size());
   int status = kExitOk;
   for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+    page_records[i].file = options.inputs[i];
     try {
       results[i] = std::make_unique<CheckResult>(
           run_check(read_input(options.inputs[i], options.reading), options.criteria));
+      if (!options.html_path.empty()) page_records[i].facts = page::file_facts(options.inputs[i]);
+      page_records[i].result = results[i].get();
     } catch (const std::exception& error) {
       err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
+      page_records[i].failure = error.what();
+      results[i].reset();
       status = kExitFailure;
     }
   }
   std::vector<OutputFile> files;
   for (const PlannedOutput& output : planned) {
+    if (output.is_page) {
+      const bool any_read = std::any_of(results.begin(), results.end(),
+                                        [](const auto& result) { return result != nullptr; });
+      if (any_read) files.push_back({output.path, format_html(page_records, page::run_date())});
+      continue;
+    }
     const CheckResult* result = results[output.input].get();
     if (result == nullptr) continue;
     files.push_back({output.path, output.is_csv ? format_csv(result->evaluation)

@@ -1,7 +1,7 @@
 // cli.h: the command line of seedacc-check.
 //
 //   seedacc-check FILE... [--damping H] [--range F1:F2]
-//                 [--criteria us|jp|both] [--csv OUT] [--svg OUT]
+//                 [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]
 //                 [--format NAME] [--units U] [--dt DT] [--component C]
 //                 [--target SPEC] [--target-units U] [--target-damping H]
 //
@@ -40,6 +40,7 @@ struct Options {
   spectra::ReadOptions reading;  // --format, --units, --dt, --component
   std::string csv_path;  // empty: no table; a file, or a folder
   std::string svg_path;  // empty: no picture; a file, or a folder
+  std::string html_path;  // empty: no page; one file for every record
   bool help = false;
 };
 
@@ -91,14 +92,16 @@ Options parse_arguments(const std::vector<std::string>& args);
 // One output file of a run: which record it belongs to and where it goes.
 struct PlannedOutput {
   std::size_t input = 0;  // index into Options::inputs
-  bool is_csv = false;    // the table, else the picture
+  bool is_csv = false;    // the table, else the picture (or the page)
   std::string path;
+  bool is_page = false;   // the page of every record (`input` unused)
 };
 
 // Where every output goes: --csv and --svg as given for one FILE, or, when
 // they name a folder (an existing one, or a path ending in '/'),
 // FOLDER/NAME.spectrum.csv and FOLDER/NAME.svg, NAME being the file's name
-// without its last extension. Throws UsageError when several files are
+// without its last extension; --html as given, one page for every FILE,
+// planned last. Throws UsageError when several files are
 // given with an output that is not a folder, when an output names one of
 // the input files by any path (same file by device and inode, through links
 // or other spellings), or when two outputs name the same file. Touches no

@@ -14,13 +14,6 @@ namespace check {
 
 namespace {
 
-// Decimals of the record's own times (2 for times printed as 163.83).
-int time_decimals(const spectra::Record& record) {
-  if (!(record.time_resolution > 0.0) || record.time_resolution >= 1.0) return 0;
-  const double decimals = std::round(-std::log10(record.time_resolution));
-  return static_cast<int>(std::fmin(decimals, 6.0));
-}
-
 // One peak value and its time, printed with the record's own decimals.
 std::string peak_line(const char* name, const spectra::Peak& peak, const char* unit,
                       int decimals) {
@@ -71,7 +64,7 @@ std::string duration_line(const char* name, const spectra::SignificantDuration& 
 
 std::string format_motion(const CheckResult& result) {
   const spectra::MotionSummary& motion = result.motion;
-  const int decimals = time_decimals(result.record);
+  const int decimals = spectra::time_decimals(result.record);
   std::string text =
       "\nground motion (velocity and displacement integrated from rest by the\n"
       "trapezoidal rule, without baseline correction)\n";

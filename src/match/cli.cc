@@ -10,6 +10,8 @@
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
+#include "page.h"
+#include "provenance.h"
 #include "record_file.h"
 #include "resample.h"
 #include "report.h"
@@ -46,6 +48,8 @@ void set_option(Options& options, const std::string& name, const std::string& va
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
+  } else if (name == "--html") {
+    options.html_path = value;
   } else if (name == "--criteria") {
     try {
       options.criteria.sets = spectra::parse_criteria_choice(value);
@@ -175,7 +179,7 @@ std::string prepare_seed(spectra::Record& seed, const Options& options) {
 
 std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
-         "                     [--criteria us|jp|both] [--max-iterations N]\n"
+         "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "                     [--max-samples N]\n"
@@ -188,6 +192,8 @@ std::string usage_text() {
                 spectra::kGridLow, spectra::kGridHigh) +
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
+         "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
+         "                      provenance, drawings and criteria, printable on A4\n" +
          check::target_usage(22) +
          "  --format, --units, --component, --max-samples   how SEED.csv is read, as for\n"
          "                      seedacc-check\n" +
@@ -205,7 +211,7 @@ std::string usage_text() {
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations"};
+  std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations", "--html"};
   names.insert(names.end(), check::reading_option_names().begin(),
                check::reading_option_names().end());
   names.insert(names.end(), check::target_option_names().begin(),
@@ -224,6 +230,14 @@ Options parse_arguments(const std::vector<std::string>& args) {
   options.output = files[1];
   if (check::same_file(options.input, options.output)) {
     throw UsageError("OUT.csv names the seed itself");
+  }
+  if (!options.html_path.empty()) {
+    if (check::same_file(options.html_path, options.input)) {
+      throw UsageError("--html names the seed itself");
+    }
+    if (check::same_file(options.html_path, options.output)) {
+      throw UsageError("--html and OUT.csv name the same file");
+    }
   }
   check::apply_target(options.target, options.criteria);
   return options;
@@ -259,19 +273,26 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     const MatchResult result =
         match_record(seed, Settings{options.criteria, options.max_iterations});
-    check::write_files({{options.output, format_record_file(seed, result.acc,
-                                                                options.criteria.target.name())}});
+    const std::string record_file =
+        format_record_file(seed, result.acc, options.criteria.target.name());
     spectra::Record matched = seed;
     matched.source = options.output;
     matched.acc = result.acc;
     const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
     const spectra::MotionSummary motion = spectra::summarize_motion(matched);
-    std::vector<spectra::Verdict> verdicts = {
-        own_verdict(motion, seed_motion.duration.length())};
-    for (spectra::Verdict& verdict :
-         spectra::evaluate_record(matched.dt, matched.acc, options.criteria).verdicts) {
-      verdicts.push_back(std::move(verdict));
+    spectra::Evaluation evaluation =
+        spectra::evaluate_record(matched.dt, matched.acc, options.criteria);
+    evaluation.verdicts.insert(evaluation.verdicts.begin(),
+                               own_verdict(motion, seed_motion.duration.length()));
+    const std::vector<spectra::Verdict>& verdicts = evaluation.verdicts;
+    std::vector<check::OutputFile> files{{options.output, record_file}};
+    if (!options.html_path.empty()) {
+      const MatchPage match{&seed, page::file_facts(options.input), &matched,
+                            page::content_facts(options.output, record_file), &result, &motion,
+                            &evaluation};
+      files.push_back({options.html_path, format_html(match, page::run_date())});
     }
+    check::write_files(files);
     out << "seedacc-match: " << spectra::printable(options.input) << " -> "
         << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
         << check::units_warning(seed_motion.acceleration.value) << prepared

@@ -1,7 +1,7 @@
 // cli.h: the command line of seedacc-match.
 //
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
-//                 [--criteria us|jp|both] [--max-iterations N]
+//                 [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]
 //                 [--format NAME] [--units U] [--dt DT] [--component C] [--pad]
 //                 [--target SPEC] [--target-units U] [--target-damping H]
 //
@@ -40,6 +40,7 @@ constexpr int kMostIterations = 1000;
 struct Options {
   std::string input;
   std::string output;
+  std::string html_path;  // empty: no page
   spectra::CriteriaOptions criteria;  // damping, frequency range, target and sets
   spectra::TargetRequest target;      // the target as given
   spectra::ReadOptions reading;       // --format, --units, --dt, --component
@@ -55,7 +56,8 @@ std::string usage_text();
 // an unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range or sets of criteria the check would refuse, an
 // iteration count outside 1 ... kMostIterations, files missing or too many,
-// an output that names the seed, or a target that cannot be used
+// an output (the record or the page) that names the seed or the other
+// output, or a target that cannot be used
 // (check/target_options.h); spectra::InputError for a target file that
 // cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);

@@ -163,6 +163,12 @@ Record read_record_file(const std::string& path, const ReadOptions& options) {
   return parse_record(in, path, options);
 }
 
+int time_decimals(const Record& record) {
+  if (!(record.time_resolution > 0.0) || record.time_resolution >= 1.0) return 0;
+  const double decimals = std::round(-std::log10(record.time_resolution));
+  return static_cast<int>(std::fmin(decimals, 6.0));
+}
+
 double step_resolution(double dt) {
   double unit = 1.0;
   while (unit > 1e-9 && std::fabs(dt / unit - std::round(dt / unit)) > 1e-6) unit /= 10.0;

@@ -67,6 +67,10 @@ struct Record {
   double end_time() const { return time_at(acc.size() - 1); }
 };
 
+// Decimals with which the record's own times are printed (2 for times
+// written as 163.83), from its time resolution; 0 to 6.
+int time_decimals(const Record& record);
+
 // The limits of reading, each an error that names the file (and the line)
 // and the way past it.
 constexpr std::size_t kMaxLineBytes = 1 << 20;        // a line longer is no record line

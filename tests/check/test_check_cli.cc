@@ -167,6 +167,7 @@ TEST_F(Cli, OutputNamingTheInputIsRefused) {
       {"good.csv --csv ../work/good.csv", "through the parent folder"},
       {"good.csv --csv soft.csv", "a symbolic link to the input"},
       {"good.csv --svg hard.csv", "a hard link to the input"},
+      {"good.csv --html ./good.csv", "the page"},
       {"soft.csv --csv good.csv", "the input given as a link"},
   };
   for (const auto& usage : cases) {
@@ -241,6 +242,7 @@ TEST_F(Cli, UsageErrorsExitTwoWithUsage) {
       {"good.csv --range 1", "--range needs F1:F2 in Hz, got '1'"},
       {"good.csv --range 10:1", "--range F1:F2 needs 0.1 Hz to 50 Hz with F1 < F2, got '10:1'"},
       {"good.csv --csv x --svg x", "--csv and --svg name the same file"},
+      {"good.csv --csv x --html x", "--csv and --html name the same file"},
   };
   for (const auto& usage : cases) {
     const Outcome outcome = run(usage[0]);

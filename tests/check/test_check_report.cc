@@ -172,13 +172,21 @@ TEST(Picture, WellFormedWithBothCurvesBandAndEscapedName) {
   const std::string coarse = check::format_svg(sample_result("c.csv", 1.0, 0.02));
   EXPECT_NE(coarse.find("Nyquist 25 Hz"), std::string::npos);
   EXPECT_NE(coarse.find("id=\"nyquist-ratio\""), std::string::npos);
-  for (const char* part : {"width=\"900\" height=\"820\"", "id=\"history\"", "id=\"ratio\"",
-                           "id=\"outside-band\"", "frequency (Hz)", ">1.30<", ">0.90<",
+  for (const char* part : {"width=\"900.00\"", "id=\"history\"", "id=\"ratio\"",
+                           "id=\"outside-band\"", "frequency (Hz)", ">0.85<",
                            "id=\"computed-sa\"", "id=\"target-sa\"", "id=\"band\"",
-                           "time (s)", "acceleration (gal)", "period (s)",
-                           "pseudo-acceleration Sa (gal)", "a&amp;b&lt;c&gt;&quot;??.csv",
-                           ">0.02<", ">10<", "target -10 % to +30 %"}) {
+                           "time (s)", "acceleration (gal)", "period (s)", "id=\"velocity\"",
+                           "id=\"displacement\"", "id=\"husid\"", "Sa (gal)",
+                           "a&amp;b&lt;c&gt;&quot;??.csv",
+                           ">0.02<", ">10<", "at least 0.85 x target", "jp FAIL"}) {
     EXPECT_NE(svg.find(part), std::string::npos) << part;
+  }
+  // The band and limits follow the chosen sets.
+  spectra::CriteriaOptions both;
+  both.sets = spectra::CriteriaChoice::both;
+  const std::string us_and_jp = check::format_svg(sample_result("b.csv", 1.0, 0.01, both));
+  for (const char* part : {">1.30<", ">0.90<", ">0.85<", "target -10 % to +30 %", "us FAIL"}) {
+    EXPECT_NE(us_and_jp.find(part), std::string::npos) << part;
   }
   const fs::path dir = scratch("svg");
   std::ofstream(dir / "picture.svg") << svg;

@@ -79,6 +79,8 @@ TEST_F(MatchCli, UsageErrorsWriteNothing) {
       {{seed_, out, "--damping", "0.05", "--damping=0.03"}, "an option given twice"},
       {{seed_, seed_}, "output is the seed"},
       {{seed_, dot_seed}, "output is the seed, spelt another way"},
+      {{seed_, out, "--html", dot_seed}, "the page over the seed"},
+      {{seed_, out, "--html", out}, "the page over the matched record"},
   };
   const std::string before = read_file(seed_);
   for (const auto& row : kCases) {

@@ -168,13 +168,14 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem, double
 // Rounds `acc` as the file writes it, then cancels the final velocity and
 // displacement the rounding left with the end fix, rounded again; a few
 // rounds suffice as each leaves a residual smaller by orders of magnitude.
-std::vector<double> written_record(std::vector<double> acc, const Problem& problem) {
+std::vector<double> written_record(std::vector<double> acc, const Problem& problem,
+                                   const OutputLayout& layout) {
   const double dt = problem.dt;
   taper_ends(acc, problem.start_taper, problem.end_taper);  // for a seed kept as it is
-  for (double& value : acc) value = as_written(value);
+  for (double& value : acc) value = as_written(value, layout);
   for (int round = 0; round < kWrittenRounds; ++round) {
     fix_end(acc, dt);
-    for (double& value : acc) value = as_written(value);
+    for (double& value : acc) value = as_written(value, layout);
   }
   return acc;
 }
@@ -285,7 +286,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
     }
   }
   result.best = kept.best;
-  result.acc = written_record(kept.best_record, problem);
+  result.acc = written_record(kept.best_record, problem, settings.output);
   return result;
 }
 

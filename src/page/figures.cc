@@ -308,7 +308,7 @@ void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, dou
   canvas.line(x, key_y, x + 30, key_y, kComputedColour, 1.8);
   key(spectra::format("computed, damping %g %%", 100.0 * evaluation.options.damping));
   canvas.line(x, key_y, x + 30, key_y, kTargetColour, 1.6, " stroke-dasharray=\"7,4\"");
-  key("target");
+  key("target " + name);
   canvas.rectangle({x, x + 30, key_y - 6, key_y + 6}, kBandColour, " fill-opacity=\"0.45\"");
   key(band_words(ratio_limits(evaluation.options)));
   canvas.rectangle({x, x + 30, key_y - 6, key_y + 6}, kUncomparedColour);

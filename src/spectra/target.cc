@@ -103,7 +103,14 @@ double ec8_sa(const Ec8Parameters& p, double period, double damping) {
 
 // --- reading a target's name ---
 
-const char* const kBuiltInNames = "jp-l2, jp-l1, asce7, ec8";
+// The built-in names, before any colon.
+const char* const kBuiltIns[] = {"jp-l2", "jp-l1", "asce7", "ec8"};
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
+  return text;
+}
 
 // The parameters after the colon: key=value pairs (a bare word has an
 // empty value), each key once.
@@ -126,15 +133,13 @@ std::map<std::string, std::string> split_parameters(const std::string& spec,
   return parameters;
 }
 
+// The parameters of one SPEC, each key one of `known`.
 class ParameterReader {
  public:
-  ParameterReader(const std::string& spec, const std::string& text, const char* keys)
-      : spec_(spec), keys_(keys) {
+  ParameterReader(const std::string& spec, const std::string& text,
+                  const std::vector<std::string>& known)
+      : spec_(spec), keys_(joined(known)) {
     if (spec.find(':') != std::string::npos) parameters_ = split_parameters(spec, text);
-  }
-
-  // Every key must be one of the family's.
-  void check_keys(const std::vector<std::string>& known) const {
     for (const auto& entry : parameters_) {
       if (std::find(known.begin(), known.end(), entry.first) == known.end()) {
         fail("unknown parameter '" + entry.first + "' (" + keys_ + ")");
@@ -177,7 +182,7 @@ class ParameterReader {
 
  private:
   std::string spec_;
-  const char* keys_;
+  std::string keys_;
   std::map<std::string, std::string> parameters_;
 };
 
@@ -186,8 +191,7 @@ const double kInfinity = std::numeric_limits<double>::infinity();
 // jp-l2 or jp-l1 (`family`) with its parameters; sets `name`.
 JapaneseParameters parse_japanese(const std::string& spec, const std::string& family,
                                   const std::string& rest, std::string& name) {
-  const ParameterReader reader(spec, rest, "z, ground");
-  reader.check_keys({"z", "ground"});
+  const ParameterReader reader(spec, rest, {"z", "ground"});
   JapaneseParameters p;
   p.level = family == "jp-l1" ? 1 : 2;
   std::string parameters;
@@ -208,8 +212,7 @@ JapaneseParameters parse_japanese(const std::string& spec, const std::string& fa
 }
 
 Asce7Parameters parse_asce7(const std::string& spec, const std::string& rest, std::string& name) {
-  const ParameterReader reader(spec, rest, "sds, sd1, tl, mce");
-  reader.check_keys({"sds", "sd1", "tl", "mce"});
+  const ParameterReader reader(spec, rest, {"sds", "sd1", "tl", "mce"});
   Asce7Parameters p;
   const std::string in_g = "a number above 0, at most 10 (g)";
   p.sds = reader.number("sds", 0.0, 10.0, in_g);
@@ -223,8 +226,7 @@ Asce7Parameters parse_asce7(const std::string& spec, const std::string& rest, st
 }
 
 Ec8Parameters parse_ec8(const std::string& spec, const std::string& rest, std::string& name) {
-  const ParameterReader reader(spec, rest, "type, ground, ag");
-  reader.check_keys({"type", "ground", "ag"});
+  const ParameterReader reader(spec, rest, {"type", "ground", "ag"});
   Ec8Parameters p;
   const std::string type = reader.text("type");
   if (type != "1" && type != "2") reader.fail("type must be 1 or 2, got '" + type + "'");
@@ -246,7 +248,7 @@ Ec8Parameters parse_ec8(const std::string& spec, const std::string& rest, std::s
 }
 
 bool is_built_in(const std::string& family) {
-  return family == "jp-l2" || family == "jp-l1" || family == "asce7" || family == "ec8";
+  return std::find(std::begin(kBuiltIns), std::end(kBuiltIns), family) != std::end(kBuiltIns);
 }
 
 }  // namespace
@@ -268,7 +270,7 @@ Target Target::from_request(const TargetRequest& request) {
     std::error_code status;
     if (!std::filesystem::exists(spec, status)) {
       throw TargetError("--target '" + printable(spec) + "' is neither a built-in target (" +
-                        std::string(kBuiltInNames) + ") nor a file");
+                        joined({std::begin(kBuiltIns), std::end(kBuiltIns)}) + ") nor a file");
     }
     target.family_ = TargetFamily::file;
     target.table_ = read_target_file(spec, request.units);

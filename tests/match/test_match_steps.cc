@@ -231,7 +231,9 @@ TEST(RecordFile, LayoutAndRounding) {
   spectra::Record layout;
   layout.dt = 0.01;
   layout.time_resolution = 0.01;
-  EXPECT_EQ(match::format_record_file(layout, {1.5, -250.0}, "jp-l1:ground=2"),
+  match::OutputLayout output;
+  output.target = "jp-l1:ground=2";
+  EXPECT_EQ(match::format_record_file(layout, {1.5, -250.0}, output),
             " time(sec),\"matched-Acc(gal) to jp-l1:ground=2\"\n"
             "    0.00,  0.1500E+01\n    0.01, -0.2500E+03\n");
   EXPECT_EQ(match::record_header("a\"b.csv"), " time(sec),\"matched-Acc(gal) to a\"\"b.csv\"");

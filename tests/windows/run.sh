@@ -119,6 +119,7 @@ seedacc       | disk   | 7\n0\n'disk/out.csv'\n | | a full disk: the write failu
 interrupt     | -      | -                    | | CTRL+C at the console: Interrupt, status 1, no file
 seedacc-check | seed   | -                    | rec.csv --csv spectrum.csv --svg picture.svg | the check's worked example over an older spectrum file
 seedacc-match | seed   | -                    | rec.csv matched.csv | one match of the worked example's seed over an older file
+seedacc-check | seed   | -                    | rec.csv --target jp-l1:ground=2 --csv spectrum.csv | the check to another target, named in the report and the table
 seedacc-match | seed   | -                    | rec.csv matched.csv --max-iterations 1 | a criterion not met ends with status 4 on both, never 3 (an abort on Windows)
 EOF
 

@@ -34,9 +34,11 @@ run_date="2023-11-14 22:13:20 UTC"
 printf '7\n0\nrec.csv\n' | "$seedacc" >/dev/null || fail "seedacc 7"
 printf '11\n0\ntwo.csv\n' | "$seedacc" >/dev/null || fail "seedacc 11"
 "$matcher" rec.csv matched.csv --html match.html >match.txt 2>&1 || fail "seedacc-match: $(cat match.txt)"
-# The suite against another target, judged by both sets: the most lines.
-"$checker" rec.csv two.csv matched.csv --target ec8:type=1,ground=C,ag=0.3 --criteria both \
-  --html suite.html >suite.txt 2>&1 || fail "seedacc-check: $(cat suite.txt)"
+# The suite against another target, judged by both sets: the most lines;
+# a file that cannot be read has its row in the summary and no section.
+"$checker" rec.csv missing.csv two.csv matched.csv --target ec8:type=1,ground=C,ag=0.3 \
+  --criteria both --html suite.html >suite.txt 2>&1
+[ $? -eq 1 ] || fail "seedacc-check with a missing file: $(cat suite.txt)"
 
 # Both pages at once, each browser with a profile of its own.
 print_pdf() {
@@ -82,6 +84,10 @@ for page in suite match; do
   [ -s errors.txt ] && fail "xmllint --html: $(head -5 errors.txt)"
   grep -nE '<script|<link|<img|<iframe|<object| src=|@import|url\(["'"'"']?[a-z]+:' $page.html &&
     fail "$page.html fetches something"
+  # Every link leads to a section of the page.
+  for target in $(grep -o 'href="#[^"]*"' $page.html | sed 's/href="#//; s/"$//'); do
+    grep -q "id=\"$target\"" $page.html || fail "$page.html links to #$target, which it does not hold"
+  done
 done
 for input in rec.csv two.csv matched.csv; do holds suite "$(sha256sum "$input" | cut -c1-64)"; done
 for input in rec.csv matched.csv; do holds match "$(sha256sum "$input" | cut -c1-64)"; done

@@ -1,12 +1,14 @@
 #!/bin/sh
-# The pages in a real browser: a suite of three records through
-# seedacc-check --html and one match through seedacc-match --html, printed
-# to PDF by headless Chromium. Checks the page count (a page a record, and
-# the summary first for the suite), that the printed text holds what the
-# text reports say (the verdict lines, the peaks, D5-95, each criterion's
-# figure), the target's name, the SHA-256 of every input (sha256sum) and
-# the date of the run; that xmllint finds the page well-formed and its
-# HTML parser no error; and that the page fetches nothing.
+# The pages in a real browser: a suite of three records (and a file that
+# cannot be read) through seedacc-check --html and one match through
+# seedacc-match --html, printed to PDF by headless Chromium. Checks the
+# page count (a page a record, and the summary first for the suite), that
+# the printed text holds what the text reports say (the verdict lines, the
+# peaks, D5-95, each criterion's figure), the target's name, the SHA-256
+# of every input (sha256sum), the commit of the build and the date of the
+# run; that xmllint finds the page well-formed and its HTML parser no
+# error; that every link leads to a section; and that the page fetches
+# nothing.
 #
 #   sh print_pages.sh SEEDACC SEEDACC_CHECK SEEDACC_MATCH CHROMIUM PDFTOTEXT PDFINFO
 set -u
@@ -22,6 +24,8 @@ seedacc=$1 checker=$2 matcher=$3 chromium=$4 pdftotext=$5 pdfinfo=$6
 [ -n "$pdftotext" ] && [ -n "$pdfinfo" ] || fail "pdftotext and pdfinfo not found (Debian package poppler-utils)"
 command -v xmllint >/dev/null 2>&1 || fail "xmllint not found (Debian package libxml2-utils)"
 
+# The commit the programs were built from, as git says it of this source.
+version=$(git -C "$(dirname "$0")" rev-parse --short=12 HEAD 2>/dev/null) || version=unknown
 scratch=$(mktemp -d) || fail "no temporary folder"
 [ -n "${KEEP_SCRATCH:-}" ] || trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || fail "cannot enter $scratch"
@@ -67,6 +71,7 @@ for page in suite match; do
   [ -n "$target" ] || fail "$page.txt names no target"
   holds $page "$target"
   holds $page "$run_date"
+  holds $page "git commit $version"
   grep '^verdict' $page.txt >verdicts.txt
   [ -s verdicts.txt ] || fail "$page.txt has no verdict line"
   while IFS= read -r line; do holds $page "$line"; done <verdicts.txt

@@ -8,6 +8,7 @@
 
 #include "baseline.h"
 #include "envelope_pull.h"
+#include "localization.h"
 #include "motion.h"
 #include "record_file.h"
 #include "response.h"
@@ -16,12 +17,14 @@
 namespace match {
 namespace {
 
-// How one pass pulls toward the seed's envelope: the window of the
-// running RMS (s) and the frequency (Hz) of the crossover below which the
-// weak pull does not act; 0 for a pull on the whole record.
+// How one pass keeps the seed's character in time: the window of the
+// running RMS (s) of the pull toward the seed's envelope, the frequency
+// (Hz) of the crossover below which the weak pull does not act (0 for a
+// pull on the whole record), and whether each correction is localized.
 struct PullShape {
   double window = kEnvelopeWindow;
   double split = 0.0;
+  bool localized = true;  // each correction kept where the seed's energy is, band by band
 };
 
 // The points matched: the compared points of the check, their
@@ -187,11 +190,13 @@ struct Pass {
 };
 
 Pass run_pass(const spectra::Record& seed, const Settings& settings, const Problem& problem,
-              const PullShape& shape) {
+              const PullShape& shape, int pass_number) {
   const double dt = seed.dt;
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
   const std::vector<double> seed_envelope = running_rms(seed.acc, half);
   const double seed_duration = significant_duration_of(seed.acc, dt);
+  const std::vector<std::vector<double>> band_weights =
+      shape.localized ? seed_band_weights(seed.acc, dt) : std::vector<std::vector<double>>{};
   const Aim aim = aim_for(spectra::chosen_sets(settings.criteria));
   Pass pass;
   double goal = aim.goal;
@@ -206,6 +211,7 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
                                    seed_duration > 0.0 ? duration / seed_duration : 0.0);
     pass.iterations.push_back({quality.lowest, quality.lowest_frequency, quality.highest,
                                quality.highest_frequency, quality.meets_aim});
+    if (settings.on_iteration) settings.on_iteration(pass_number, iteration, pass.iterations.back());
     if (iteration == 0 || better(quality, pass.best_quality)) {
       pass.best_quality = quality;
       pass.best_record = current;
@@ -226,7 +232,9 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
       if (sa[k] > 0.0) log_ratio[k] = std::log(wanted / sa[k]);
     }
     const double previous_peak = peak_of(current);
+    const std::vector<double> before = current;
     correct_amplitudes(current, dt, problem.frequencies, log_ratio, shape.split, low);
+    if (!band_weights.empty()) localize_change(current, before, band_weights, dt);
     pull_toward_envelope(current, seed_envelope, half,
                          pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0),
                          low);
@@ -258,7 +266,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
   const Problem problem = make_problem(seed, settings.criteria);
   assert(!problem.frequencies.empty());
 
-  Pass kept = run_pass(seed, settings, problem, PullShape{});
+  Pass kept = run_pass(seed, settings, problem, PullShape{}, 1);
   MatchResult result;
   result.iterations = kept.iterations;
   if (!kept.best_quality.pass) {
@@ -268,7 +276,8 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
       shape.window = std::min(kEnvelopeWindow, kSecondWindowShare * seed_duration);
     }
     shape.split = kSecondPullSplit;
-    Pass second = run_pass(seed, settings, problem, shape);
+    shape.localized = false;
+    Pass second = run_pass(seed, settings, problem, shape, 2);
     result.second_pass = result.iterations.size();
     result.iterations.insert(result.iterations.end(), second.iterations.begin(),
                              second.iterations.end());

@@ -194,6 +194,11 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
   const long end = lines.line_number() + 1;
   if (columns == 1) {
     require_samples(values.size(), end, lines);
+    // Each value was held to the unit named before it; a unit named after
+    // some of them holds them too, and the fault is told at its line.
+    if (named) {
+      for (const double value : values) limit_acceleration(value, record.unit, unit_line, lines);
+    }
     record.one_column = true;
     record.dt = options.dt;
     record.time_resolution = step_resolution(options.dt);

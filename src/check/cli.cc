@@ -72,8 +72,6 @@ std::string output_path(const std::string& given, const std::string& input, bool
   return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
 }
 
-// The relative difference within which --dt agrees with a file's own step.
-constexpr double kStepAgreement = 1e-4;
 
 }  // namespace
 
@@ -89,7 +87,7 @@ spectra::Record read_input(const std::string& path, const spectra::ReadOptions& 
                            std::ostream& err) {
   spectra::Record record = read_record(path, reading, "seedacc-check", err);
   if (reading.dt > 0.0 && !record.one_column &&
-      std::fabs(record.dt - reading.dt) > kStepAgreement * reading.dt) {
+      std::fabs(record.dt - reading.dt) > spectra::kStepAgreement * reading.dt) {
     throw spectra::InputError(spectra::format(
         "%s: --dt %g s contradicts the file's own step %g s (the check judges the file as it "
         "is; seedacc-match --dt resamples)",

@@ -397,7 +397,8 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live,
     const bool pass = spectra::all_pass(verdicts);
     outcome.status = pass ? kExitMatched : kExitNotMatched;
     outcome.verdict = pass ? "PASS" : "FAIL";
-    outcome.iterations = result.iterations.size() - 1;
+    // Correction steps: every line but the seed's, once per pass.
+    outcome.iterations = result.iterations.size() - (result.second_pass > 0 ? 2 : 1);
     outcome.lowest_ratio = result.iterations[result.best].lowest_ratio;
     outcome.highest_ratio = result.iterations[result.best].highest_ratio;
     outcome.residual_velocity = motion.residual_velocity;

@@ -26,9 +26,17 @@ class CorrectionCurve {
   std::size_t next_ = 1;
 };
 
+// The share of the amplitude correction's log kept at `frequency` Hz in a
+// record of step `dt` s: 1 when its Nyquist frequency is the grid's top
+// (spectra::kGridHigh) or above; below it, 1 up to kNyquistFadeStart of the
+// Nyquist frequency, falling by a raised cosine to 0 at it and above.
+double nyquist_share(double frequency, double dt);
+
 // Multiplies the Fourier amplitudes of `acc` (gal, step dt s), zero-padded
 // to a power of two of at least twice its length, by the CorrectionCurve of
-// (`frequencies`, `log_ratio`) and by the baseline step's high-pass gain,
+// (`frequencies`, `log_ratio`) raised to the nyquist_share of each
+// frequency (none at the Nyquist frequency of a coarse step), and by the
+// baseline step's high-pass gain,
 // phases kept, the mean removed. Leaves in `low` (resized to acc's length)
 // the part of the corrected record below `split` Hz (a fourth-order
 // crossover; zeros when split is 0).

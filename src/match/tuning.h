@@ -97,6 +97,10 @@ constexpr double kPeakHalfWidth = 0.05;
 constexpr double kRigidFrequency = 30.0;
 // The largest factor of one peak correction, up or down.
 constexpr double kLargestPeakStep = 1.25;
+// For a record whose Nyquist frequency lies below the grid's top, the
+// share of the Nyquist frequency from which the amplitude correction fades
+// to none at it (nyquist_share in spectral_correction.h).
+constexpr double kNyquistFadeStart = 0.8;
 
 // --- the envelope pull (envelope_pull.cc) ---
 

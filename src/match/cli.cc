@@ -2,7 +2,9 @@
 #include "cli.h"
 
 #include <cassert>
+#include <charconv>
 #include <cmath>
+#include <sstream>
 
 #include "band_duration.h"
 #include "check/cli.h"
@@ -10,6 +12,7 @@
 #include "criteria.h"
 #include "motion.h"
 #include "output.h"
+#include "batch.h"
 #include "page.h"
 #include "provenance.h"
 #include "record_file.h"
@@ -32,9 +35,43 @@ double parse_double(const std::string& name, const std::string& text) {
   return value;
 }
 
+// The options of the written records and of a run over several seeds;
+// false for any other name.
+bool set_output_option(Options& options, const std::string& name, const std::string& value) {
+  const auto whole = [&name, &value](int low, int high) {
+    int number = 0;
+    const auto result = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || number < low ||
+        number > high) {
+      throw UsageError(format("%s needs a whole number from %d to %d, got '", name.c_str(), low,
+                              high) + value + "'");
+    }
+    return number;
+  };
+  try {
+    if (name == "--output-format") {
+      options.layout.format = parse_output_format(value);
+    } else if (name == "--output-units") {
+      options.layout.unit = spectra::parse_unit_name(value);
+    } else if (name == "--digits") {
+      options.layout.digits = whole(kFewestDigits, kMostDigits);
+    } else if (name == "--out-dir") {
+      options.out_dir = value;
+    } else if (name == "-j") {
+      options.threads = whole(1, kMostThreads);
+    } else {
+      return false;
+    }
+  } catch (const std::invalid_argument& error) {
+    throw UsageError(name + ": " + error.what());
+  }
+  return true;
+}
+
 void set_option(Options& options, const std::string& name, const std::string& value) {
   if (check::read_target_option(options.target, name, value)) return;
   if (check::set_reading_option(options.reading, name, value)) return;
+  if (set_output_option(options, name, value)) return;
   if (name == "--pad") {
     options.pad = true;
   } else if (name == "--damping") {
@@ -183,9 +220,11 @@ std::string usage_text() {
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
          "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
          "                     [--max-samples N]\n"
+         "                     [--output-format F] [--digits N] [--output-units U]\n"
+         "       seedacc-match SEED... --out-dir DIR [-j N] [the options above]\n"
          "  SEED.csv            record: time (s) and acceleration in columns, as seedacc writes\n"
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
-         "  OUT.csv             the matched record, time (s) and acceleration (gal) as seedacc writes them\n" +
+         "  OUT.csv             the matched record, in the layout of --output-format\n" +
          format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
                 spectra::kDefaultDamping) +
          format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
@@ -203,6 +242,17 @@ std::string usage_text() {
                 spectra::kMaxTimeStep, spectra::kMaxTimeStep) +
          format("  --pad               extend a seed shorter than %g s with zeros at its end to %g s\n",
                 spectra::kMinDuration, spectra::kMinDuration) +
+         "  --output-format F   OUT.csv as " + output_format_choices() + ": seed (the default) as\n"
+         "                      seedacc writes, csv time,acceleration, columns one value a line\n"
+         "                      after a line giving dt and unit, at2 a PEER-style file in g\n" +
+         format("  --digits N          significant digits of the acceleration, %d to %d (default %d,\n"
+                "                      %d for seed)\n",
+                kFewestDigits, kMostDigits, kDefaultDigits, kAccelerationDigits) +
+         "  --output-units U    unit of the written acceleration, " + spectra::unit_choices() +
+         " (default gal)\n"
+         "  --out-dir DIR       several seeds: DIR/NAME-matched.csv (.txt, .AT2) for each, NAME\n"
+         "                      its file name less its extension; a report each, then a summary\n"
+         "  -j N                match N seeds at once (default: the number of cores)\n"
          "  --help              show this text\n" +
          format("exit status: %d matched, %d a criterion not met (best record written),\n"
                 "             %d seed or target file unreadable or output not written, %d usage error\n",
@@ -211,7 +261,9 @@ std::string usage_text() {
 
 Options parse_arguments(const std::vector<std::string>& args) {
   Options options;
-  std::vector<std::string> names{"--damping", "--range", "--criteria", "--max-iterations", "--html"};
+  std::vector<std::string> names{"--damping",       "--range",  "--criteria",
+                                 "--max-iterations", "--output-format", "--digits",
+                                 "--output-units",   "--out-dir", "-j", "--html"};
   names.insert(names.end(), check::reading_option_names().begin(),
                check::reading_option_names().end());
   names.insert(names.end(), check::target_option_names().begin(),
@@ -219,34 +271,142 @@ Options parse_arguments(const std::vector<std::string>& args) {
   const check::CommandLine line = check::split_command_line(args, names, {"--pad"});
   options.help = line.help;
   const std::vector<std::string>& files = line.files;
-  for (const auto& [name, value] : line.options) set_option(options, name, value);
-  if (options.help) return options;
-  if (files.size() != 2) {
-    throw UsageError(files.size() < 2 ? "SEED.csv and OUT.csv are needed"
-                                      : "only SEED.csv and OUT.csv may be given, got '" +
-                                            files[2] + "' as well");
+  bool units_given = false;
+  for (const auto& [name, value] : line.options) {
+    set_option(options, name, value);
+    units_given = units_given || name == "--output-units";
   }
-  options.input = files[0];
+  if (options.help) return options;
+  if (options.layout.format == OutputFormat::at2) {
+    if (units_given && options.layout.unit != spectra::Unit::g) {
+      throw UsageError("--output-format at2 is written in g, not in " +
+                       std::string(spectra::unit_name(options.layout.unit)));
+    }
+    options.layout.unit = spectra::Unit::g;
+  }
+  check::apply_target(options.target, options.criteria);
+  if (!options.out_dir.empty()) {
+    if (files.empty()) throw UsageError("no SEED given");
+    if (!options.html_path.empty()) throw UsageError("--html is for one seed, not with --out-dir");
+    options.inputs = files;
+    return options;
+  }
+  if (files.size() != 2) {
+    throw UsageError(files.size() < 2 ? "SEED.csv and OUT.csv are needed (or SEED... --out-dir DIR)"
+                                      : "only SEED.csv and OUT.csv may be given, got '" +
+                                            spectra::printable(files[2]) +
+                                            "' as well (several seeds need --out-dir DIR)");
+  }
+  options.inputs = {files[0]};
   options.output = files[1];
-  if (check::same_file(options.input, options.output)) {
+  if (check::same_file(files[0], options.output)) {
     throw UsageError("OUT.csv names the seed itself");
   }
   if (!options.html_path.empty()) {
-    if (check::same_file(options.html_path, options.input)) {
+    if (check::same_file(options.html_path, files[0])) {
       throw UsageError("--html names the seed itself");
     }
     if (check::same_file(options.html_path, options.output)) {
       throw UsageError("--html and OUT.csv name the same file");
     }
   }
-  check::apply_target(options.target, options.criteria);
   return options;
 }
 
+namespace {
+
+// Reads, prepares and matches the seed of `job`, and lays out its file and
+// report; writes nothing.
+Outcome match_one(const Job& job, const Options& options) {
+  Outcome outcome;
+  const auto failed = [&](const std::string& message, const char* verdict) {
+    outcome.status = kExitFailure;
+    outcome.error = "seedacc-match: " + spectra::printable(message) + "\n";
+    outcome.verdict = verdict;
+    return outcome;
+  };
+  try {
+    spectra::Record seed = spectra::read_record_file(job.input, options.reading);
+    const std::string prepared = prepare_seed(seed, options);
+    if (seed.acc.size() < kMinSamples) {
+      return failed(format("%s: %zu samples; matching needs at least %zu", job.input.c_str(),
+                           seed.acc.size(), kMinSamples),
+                    "too short");
+    }
+    if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
+      return failed(job.input + ": no point of the spectrum lies in the range and below the "
+                                "record's Nyquist frequency",
+                    "no points");
+    }
+    Settings settings{options.criteria, options.max_iterations, options.layout};
+    settings.output.source = job.input;
+    settings.output.target = options.criteria.target.name();
+    const MatchResult result = match_record(seed, settings);
+    outcome.file = format_record_file(seed, result.acc, settings.output);
+    spectra::Record matched = seed;
+    matched.source = job.output;
+    matched.acc = result.acc;
+    const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
+    const spectra::MotionSummary motion = spectra::summarize_motion(matched);
+    spectra::Evaluation evaluation =
+        spectra::evaluate_record(matched.dt, matched.acc, options.criteria);
+    evaluation.verdicts.insert(evaluation.verdicts.begin(),
+                               own_verdict(motion, seed_motion.duration.length()));
+    const std::vector<spectra::Verdict>& verdicts = evaluation.verdicts;
+    if (!options.html_path.empty()) {
+      const MatchPage match{&seed, page::file_facts(job.input), &matched,
+                            page::content_facts(job.output, outcome.file), &result, &motion,
+                            &evaluation};
+      outcome.page = format_html(match, page::run_date());
+    }
+    std::ostringstream report;
+    report << "seedacc-match: " << spectra::printable(job.input) << " -> "
+           << spectra::printable(job.output) << "\n" << spectra::describe_reading(seed)
+           << check::units_warning(seed_motion.acceleration.value) << prepared
+           << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
+           << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
+           << iteration_lines(result) << "\nmatched record, as written:\n" << peak_lines(motion)
+           << band_lines(band_durations(seed.acc, seed.dt),
+                         band_durations(matched.acc, matched.dt));
+    for (const spectra::Verdict& verdict : verdicts) {
+      report << "\n";
+      spectra::write_verdict(report, verdict);
+    }
+    outcome.report = report.str();
+    const bool pass = spectra::all_pass(verdicts);
+    outcome.status = pass ? kExitMatched : kExitNotMatched;
+    outcome.verdict = pass ? "PASS" : "FAIL";
+    outcome.iterations = result.iterations.size() - 1;
+    outcome.lowest_ratio = result.iterations[result.best].lowest_ratio;
+    outcome.highest_ratio = result.iterations[result.best].highest_ratio;
+    outcome.residual_velocity = motion.residual_velocity;
+    outcome.residual_displacement = motion.residual_displacement;
+    return outcome;
+  } catch (const std::exception& error) {
+    return failed(error.what(), "not read");
+  }
+}
+
+// The status of a run from those of its records: a failure first, then a
+// criterion not met.
+int combined_status(int status, int record) {
+  if (status == kExitFailure || record == kExitFailure) return kExitFailure;
+  if (status == kExitNotMatched || record == kExitNotMatched) return kExitNotMatched;
+  return kExitMatched;
+}
+
+}  // namespace
+
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Options options;
+  std::vector<Job> jobs;
   try {
     options = parse_arguments(args);
+    if (!options.help) {
+      jobs = options.out_dir.empty()
+                 ? std::vector<Job>{{options.inputs[0], options.output}}
+                 : plan_jobs(options.inputs, options.out_dir, options.layout.format);
+    }
   } catch (const UsageError& error) {
     err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
@@ -258,63 +418,43 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << usage_text();
     return kExitMatched;
   }
-  try {
-    spectra::Record seed = spectra::read_record_file(options.input, options.reading);
-    const std::string prepared = prepare_seed(seed, options);
-    if (seed.acc.size() < kMinSamples) {
-      err << "seedacc-match: " << spectra::printable(options.input) << ": " << seed.acc.size()
-          << " samples; matching needs at least " << kMinSamples << "\n";
-      return kExitFailure;
+  int status = kExitMatched;
+  std::vector<Outcome> outcomes(jobs.size());
+  bool printed = false;
+  const auto deliver = [&](std::size_t i, Outcome& outcome) {
+    if (!outcome.file.empty()) {
+      try {
+        std::vector<check::OutputFile> files{{jobs[i].output, outcome.file}};
+        if (!outcome.page.empty()) files.push_back({options.html_path, outcome.page});
+        check::write_files(files);
+      } catch (const std::exception& error) {
+        outcome.status = kExitFailure;
+        outcome.error = "seedacc-match: " + spectra::printable(error.what()) + "\n";
+        outcome.report.clear();
+        outcome.file.clear();
+        outcome.page.clear();
+        outcome.verdict = "not written";
+      }
     }
-    if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
-      err << "seedacc-match: " << spectra::printable(options.input) << ": no point of the spectrum lies in the "
-          << "range and below the record's Nyquist frequency\n";
-      return kExitFailure;
+    err << outcome.error;
+    if (!outcome.report.empty()) {
+      out << (printed ? "\n" : "") << outcome.report;
+      out.flush();
+      printed = true;
     }
-    const MatchResult result =
-        match_record(seed, Settings{options.criteria, options.max_iterations});
-    const std::string record_file =
-        format_record_file(seed, result.acc, options.criteria.target.name());
-    spectra::Record matched = seed;
-    matched.source = options.output;
-    matched.acc = result.acc;
-    const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
-    const spectra::MotionSummary motion = spectra::summarize_motion(matched);
-    spectra::Evaluation evaluation =
-        spectra::evaluate_record(matched.dt, matched.acc, options.criteria);
-    evaluation.verdicts.insert(evaluation.verdicts.begin(),
-                               own_verdict(motion, seed_motion.duration.length()));
-    const std::vector<spectra::Verdict>& verdicts = evaluation.verdicts;
-    std::vector<check::OutputFile> files{{options.output, record_file}};
-    if (!options.html_path.empty()) {
-      const MatchPage match{&seed, page::file_facts(options.input), &matched,
-                            page::content_facts(options.output, record_file), &result, &motion,
-                            &evaluation};
-      files.push_back({options.html_path, format_html(match, page::run_date())});
-    }
-    check::write_files(files);
-    out << "seedacc-match: " << spectra::printable(options.input) << " -> "
-        << spectra::printable(options.output) << "\n" << spectra::describe_reading(seed)
-        << check::units_warning(seed_motion.acceleration.value) << prepared
-        << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
-        << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
-        << iteration_lines(result)
-        << "\nmatched record, as written:\n" << peak_lines(motion)
-        << band_lines(band_durations(seed.acc, seed.dt), band_durations(matched.acc, matched.dt));
-    for (const spectra::Verdict& verdict : verdicts) {
-      out << "\n";
-      spectra::write_verdict(out, verdict);
-    }
-    out.flush();
-    if (!out) {
-      err << "seedacc-match: cannot write the report to standard output\n";
-      return kExitFailure;
-    }
-    return spectra::all_pass(verdicts) ? kExitMatched : kExitNotMatched;
-  } catch (const std::exception& error) {
-    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
+    status = combined_status(status, outcome.status);
+    outcome.report.clear();  // the summary needs only the figures
+    outcomes[i] = std::move(outcome);
+  };
+  run_in_order(jobs.size(), options.threads > 0 ? options.threads : default_threads(),
+               [&](std::size_t i) { return match_one(jobs[i], options); }, deliver);
+  if (!options.out_dir.empty()) out << format_batch_summary(jobs, outcomes);
+  out.flush();
+  if (!out) {
+    err << "seedacc-match: cannot write the report to standard output\n";
     return kExitFailure;
   }
+  return status;
 }
 
 }  // namespace match

@@ -4,17 +4,23 @@
 //                 [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]
 //                 [--format NAME] [--units U] [--dt DT] [--component C] [--pad]
 //                 [--target SPEC] [--target-units U] [--target-damping H]
+//                 [--output-format F] [--digits N] [--output-units U]
+//   seedacc-match SEED... --out-dir DIR [-j N] [the options above]
+//
+// With --out-dir, each seed's matched record goes to DIR (batch.h), the
+// reports are printed in the order of the seeds, then a summary table.
 //
 // --dt DT is the step of a seed of one column of values; a seed with a step
 // of its own is resampled to DT (resample.h), and one whose step is above
 // spectra::kMaxTimeStep is resampled to that step without it.
 //
 // Options may come before, between or after the files and may also be
-// written --name=value. Exit status: 0 when the written record meets every
+// written --name=value. Exit status: 0 when every written record meets every
 // criterion of the chosen sets and the matcher's own, 4 when the matching
-// stopped without meeting them (the best record found is written all the
-// same), 1 when the seed or the target file cannot be read, the seed has
-// fewer than kMinSamples samples, or the output cannot be written (it
+// of one stopped without meeting them (the best record found is written all
+// the same), 1 when the target file cannot be read or any seed failed (the
+// others still done): it cannot be read, has fewer than kMinSamples
+// samples, or its output cannot be written (it
 // is written as the check writes its outputs, so it is never left
 // half-written), 2 for a usage error. Status 3 is none of these: on Windows
 // it is an abort.
@@ -27,6 +33,7 @@
 #include "criteria.h"
 #include "match.h"
 #include "record.h"
+#include "record_file.h"
 
 namespace match {
 
@@ -36,15 +43,19 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNotMatched = 4;
 
 constexpr int kMostIterations = 1000;
+constexpr int kMostThreads = 256;  // -j
 
 struct Options {
-  std::string input;
-  std::string output;
-  std::string html_path;  // empty: no page
+  std::vector<std::string> inputs;  // the seeds: one, or several with --out-dir
+  std::string output;               // one seed: where its matched record goes
+  std::string html_path;            // one seed: its page; empty: no page
+  std::string out_dir;              // --out-dir: the folder of the matched records
+  int threads = 0;                  // -j: records matched at once; 0: default_threads()
   spectra::CriteriaOptions criteria;  // damping, frequency range, target and sets
   spectra::TargetRequest target;      // the target as given
   spectra::ReadOptions reading;       // --format, --units, --dt, --component
   bool pad = false;                   // --pad: zeros to spectra::kMinDuration
+  OutputLayout layout;                // --output-format, --digits, --output-units
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
 };
@@ -55,9 +66,11 @@ std::string usage_text();
 // Reads the arguments after the program name. Throws check::UsageError for
 // an unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range or sets of criteria the check would refuse, an
-// iteration count outside 1 ... kMostIterations, files missing or too many,
-// an output (the record or the page) that names the seed or the other
-// output, or a target that cannot be used
+// iteration count outside 1 ... kMostIterations, files missing or too many
+// (without --out-dir: exactly SEED and OUT), an output (the record or the
+// page) that names the seed or the other output, --html with --out-dir,
+// digits outside kFewestDigits ... kMostDigits, an at2 output in a unit
+// other than g, -j below 1, or a target that cannot be used
 // (check/target_options.h); spectra::InputError for a target file that
 // cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);

@@ -8,6 +8,7 @@
 
 #include "baseline.h"
 #include "envelope_pull.h"
+#include "localization.h"
 #include "motion.h"
 #include "record_file.h"
 #include "response.h"
@@ -16,12 +17,14 @@
 namespace match {
 namespace {
 
-// How one pass pulls toward the seed's envelope: the window of the
-// running RMS (s) and the frequency (Hz) of the crossover below which the
-// weak pull does not act; 0 for a pull on the whole record.
+// How one pass keeps the seed's character in time: the window of the
+// running RMS (s) of the pull toward the seed's envelope, the frequency
+// (Hz) of the crossover below which the weak pull does not act (0 for a
+// pull on the whole record), and whether each correction is localized.
 struct PullShape {
   double window = kEnvelopeWindow;
   double split = 0.0;
+  bool localized = true;  // each correction kept where the seed's energy is, band by band
 };
 
 // The points matched: the compared points of the check, their
@@ -165,13 +168,14 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem, double
 // Rounds `acc` as the file writes it, then cancels the final velocity and
 // displacement the rounding left with the end fix, rounded again; a few
 // rounds suffice as each leaves a residual smaller by orders of magnitude.
-std::vector<double> written_record(std::vector<double> acc, const Problem& problem) {
+std::vector<double> written_record(std::vector<double> acc, const Problem& problem,
+                                   const OutputLayout& layout) {
   const double dt = problem.dt;
   taper_ends(acc, problem.start_taper, problem.end_taper);  // for a seed kept as it is
-  for (double& value : acc) value = as_written(value);
+  for (double& value : acc) value = as_written(value, layout);
   for (int round = 0; round < kWrittenRounds; ++round) {
     fix_end(acc, dt);
-    for (double& value : acc) value = as_written(value);
+    for (double& value : acc) value = as_written(value, layout);
   }
   return acc;
 }
@@ -191,6 +195,8 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
   const std::vector<double> seed_envelope = running_rms(seed.acc, half);
   const double seed_duration = significant_duration_of(seed.acc, dt);
+  const std::vector<std::vector<double>> band_weights =
+      shape.localized ? seed_band_weights(seed.acc, dt) : std::vector<std::vector<double>>{};
   const Aim aim = aim_for(spectra::chosen_sets(settings.criteria));
   Pass pass;
   double goal = aim.goal;
@@ -225,7 +231,9 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
       if (sa[k] > 0.0) log_ratio[k] = std::log(wanted / sa[k]);
     }
     const double previous_peak = peak_of(current);
+    const std::vector<double> before = current;
     correct_amplitudes(current, dt, problem.frequencies, log_ratio, shape.split, low);
+    if (!band_weights.empty()) localize_change(current, before, band_weights, dt);
     pull_toward_envelope(current, seed_envelope, half,
                          pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0),
                          low);
@@ -267,6 +275,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
       shape.window = std::min(kEnvelopeWindow, kSecondWindowShare * seed_duration);
     }
     shape.split = kSecondPullSplit;
+    shape.localized = false;
     Pass second = run_pass(seed, settings, problem, shape);
     result.second_pass = result.iterations.size();
     result.iterations.insert(result.iterations.end(), second.iterations.begin(),
@@ -277,7 +286,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
     }
   }
   result.best = kept.best;
-  result.acc = written_record(kept.best_record, problem);
+  result.acc = written_record(kept.best_record, problem, settings.output);
   return result;
 }
 

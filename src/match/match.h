@@ -31,6 +31,7 @@
 
 #include "criteria.h"
 #include "record.h"
+#include "record_file.h"
 #include "tuning.h"
 
 namespace match {
@@ -64,6 +65,7 @@ Aim aim_for(const std::vector<spectra::CriteriaSet>& sets);
 struct Settings {
   spectra::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1
+  OutputLayout output;  // the file the result is rounded as
 };
 
 struct MatchResult {

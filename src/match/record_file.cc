@@ -4,58 +4,164 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <string_view>
+#include <cstdio>
+#include <stdexcept>
 
 #include "text.h"
 #include "textio/fmt.h"
 
 namespace match {
+namespace {
 
-double as_written(double value) {
-  char field[kAccelerationWidth];
-  textio::fmt::edit_e(field, value, kAccelerationWidth, kAccelerationDigits);
-  double read = 0.0;
-  double resolution = 0.0;
-  const bool ok = spectra::parse_number(std::string_view(field, sizeof field), read, resolution);
-  assert(ok);
-  (void)ok;
-  return read;
-}
+constexpr OutputFormat kFormats[] = {OutputFormat::seed, OutputFormat::csv,
+                                     OutputFormat::columns, OutputFormat::at2};
 
-std::string record_header(const std::string& target_name) {
-  std::string quoted;
-  for (const char c : spectra::printable(target_name)) quoted += c == '"' ? "\"\"" : std::string(1, c);
-  return " time(sec),\"matched-Acc(gal) to " + quoted + "\"";
-}
-
-std::string format_record_file(const spectra::Record& layout, const std::vector<double>& acc,
-                               const std::string& target_name) {
-  assert(!acc.empty());
-  // The seed's own decimals, at least the two of F8.2; the width holds the
-  // last time, its sign and point, and is at least 8.
-  int decimals = 2;
-  if (layout.time_resolution > 0.0 && layout.time_resolution < 0.01) {
-    decimals = static_cast<int>(std::lround(-std::log10(layout.time_resolution)));
-    decimals = std::min(decimals, 9);
+// The seed's own decimals of the times, at least the two of F8.2.
+int written_decimals(const spectra::Record& times) {
+  if (times.time_resolution > 0.0 && times.time_resolution < 0.01) {
+    return std::min(static_cast<int>(std::lround(-std::log10(times.time_resolution))), 9);
   }
-  const double last_time = std::max(std::fabs(layout.start_time),
-                                    std::fabs(layout.time_at(acc.size() - 1)));
+  return 2;
+}
+
+// The E field of the seed layout for `digits`: E(digits + 8).digits.
+int seed_width(int digits) { return digits + 8; }
+
+// `value` in the layout's unit with the layout's digits, as text: an E
+// field for seed, "%.*g" for the others.
+std::string field(double value, const OutputLayout& layout) {
+  const int digits = significant_digits(layout);
+  const double scaled = value / spectra::gal_per_unit(layout.unit);
+  char text[textio::fmt::kMaxWidth + 1];
+  if (layout.format == OutputFormat::seed) {
+    return std::string(text, textio::fmt::edit_e(text, scaled, seed_width(digits), digits));
+  }
+  if (layout.format == OutputFormat::at2) {
+    std::snprintf(text, sizeof text, "%*.*E", digits + 7, digits - 1, scaled);
+  } else {
+    std::snprintf(text, sizeof text, "%.*g", digits, scaled);
+  }
+  return text;
+}
+
+std::string seed_file(const spectra::Record& times, const std::vector<double>& acc,
+                      const OutputLayout& layout) {
+  // The width holds the last time, its sign and point, and is at least 8.
+  const int decimals = written_decimals(times);
+  const double last_time =
+      std::max(std::fabs(times.start_time), std::fabs(times.time_at(acc.size() - 1)));
   int digits = 1;
   for (double limit = 10.0; last_time >= limit && digits < 30; limit *= 10.0) ++digits;
   const int width = std::max(8, digits + decimals + 2);
+  const int value_width = seed_width(significant_digits(layout));
   // The time, the comma, the acceleration and the line feed fit one line.
-  const int line_width = width + 1 + kAccelerationWidth + 1;
-  assert(line_width <= textio::fmt::kMaxWidth);
-
-  std::string text = record_header(target_name) + "\n";
-  text.reserve(text.size() + acc.size() * static_cast<std::size_t>(line_width));
+  assert(width + 1 + value_width + 1 <= textio::fmt::kMaxWidth);
+  std::string text = record_header(layout.target, layout.unit) + "\n";
+  text.reserve(text.size() + acc.size() * static_cast<std::size_t>(width + value_width + 2));
   char line[textio::fmt::kMaxWidth + 1];
+  const double scale = spectra::gal_per_unit(layout.unit);
   for (std::size_t i = 0; i < acc.size(); ++i) {
-    char* end = textio::fmt::edit_f(line, layout.time_at(i), width, decimals);
+    char* end = textio::fmt::edit_f(line, times.time_at(i), width, decimals);
     *end++ = ',';
-    end = textio::fmt::edit_e(end, acc[i], kAccelerationWidth, kAccelerationDigits);
+    end = textio::fmt::edit_e(end, acc[i] / scale, value_width, significant_digits(layout));
     *end++ = '\n';
     text.append(line, end);
+  }
+  return text;
+}
+
+std::string at2_file(const spectra::Record& times, const std::vector<double>& acc,
+                     const OutputLayout& layout) {
+  std::string text = "PEER-style record written by seedacc-match\n";
+  text += "SOURCE " + spectra::printable(layout.source) + ", MATCHED TO " +
+          spectra::printable(layout.target) + "\n";
+  text += "ACCELERATION TIME HISTORY IN UNITS OF G\n";
+  text += spectra::format("NPTS=%8zu, DT=%10.*f SEC\n", acc.size(), std::max(4, written_decimals(times) + 1),
+                          times.dt);
+  for (std::size_t i = 0; i < acc.size(); ++i) {
+    text += field(acc[i], layout);
+    text += (i + 1) % kAt2ValuesPerLine == 0 || i + 1 == acc.size() ? "\n" : " ";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string record_header(const std::string& target_name, spectra::Unit unit) {
+  std::string quoted;
+  for (const char c : spectra::printable(target_name)) quoted += c == '"' ? "\"\"" : std::string(1, c);
+  return std::string(" time(sec),\"matched-Acc(") + spectra::unit_name(unit) + ") to " + quoted +
+         "\"";
+}
+
+const char* output_format_name(OutputFormat format) {
+  switch (format) {
+    case OutputFormat::csv: return "csv";
+    case OutputFormat::columns: return "columns";
+    case OutputFormat::at2: return "at2";
+    case OutputFormat::seed: break;
+  }
+  return "seed";
+}
+
+std::string output_format_choices() {
+  std::string text;
+  for (const OutputFormat format : kFormats) {
+    text += (text.empty() ? "" : "|") + std::string(output_format_name(format));
+  }
+  return text;
+}
+
+OutputFormat parse_output_format(std::string_view name) {
+  for (const OutputFormat format : kFormats) {
+    if (name == output_format_name(format)) return format;
+  }
+  throw std::invalid_argument("unknown output format '" + std::string(name) + "': one of " +
+                              output_format_choices());
+}
+
+int significant_digits(const OutputLayout& layout) {
+  if (layout.digits > 0) return layout.digits;
+  return layout.format == OutputFormat::seed ? kAccelerationDigits : kDefaultDigits;
+}
+
+const char* output_extension(OutputFormat format) {
+  switch (format) {
+    case OutputFormat::columns: return ".txt";
+    case OutputFormat::at2: return ".AT2";
+    case OutputFormat::seed:
+    case OutputFormat::csv: break;
+  }
+  return ".csv";
+}
+
+double as_written(double value, const OutputLayout& layout) {
+  double read = 0.0;
+  const bool ok = spectra::parse_number(field(value, layout), read);
+  assert(ok);
+  (void)ok;
+  return read * spectra::gal_per_unit(layout.unit);
+}
+
+std::string format_record_file(const spectra::Record& times, const std::vector<double>& acc,
+                               const OutputLayout& layout) {
+  assert(!acc.empty());
+  assert(significant_digits(layout) >= kFewestDigits && significant_digits(layout) <= kMostDigits);
+  switch (layout.format) {
+    case OutputFormat::seed: return seed_file(times, acc, layout);
+    case OutputFormat::at2: return at2_file(times, acc, layout);
+    case OutputFormat::columns: {
+      std::string text = spectra::format("# one value a line, dt = %g s, unit %s, %zu values\n",
+                                         times.dt, spectra::unit_name(layout.unit), acc.size());
+      for (const double value : acc) text += field(value, layout) + "\n";
+      return text;
+    }
+    case OutputFormat::csv: break;
+  }
+  std::string text = std::string("time(s),acceleration(") + spectra::unit_name(layout.unit) + ")\n";
+  const int decimals = written_decimals(times);
+  for (std::size_t i = 0; i < acc.size(); ++i) {
+    text += spectra::format("%.*f,", decimals, times.time_at(i)) + field(acc[i], layout) + "\n";
   }
   return text;
 }

@@ -64,13 +64,18 @@ constexpr double kSecondPullSplit = 0.3;
 // Rounds of the end fix after the record is rounded as the file writes it.
 constexpr int kWrittenRounds = 3;
 
-// The octave bands of the report's D5-95 by band (band_duration.cc): from
-// 0.1 Hz, eight of them, up to 25.6 Hz; and the lowest band whose growth
-// the report's worst change counts (the first band is left out: the
-// target's 0.1 Hz content has no room in a short strong motion).
+// The octave bands of the report's D5-95 by band and of the localization
+// of the first pass's corrections (band_duration.cc, localization.cc):
+// from 0.1 Hz, eight of them, up to 25.6 Hz; and the lowest band whose
+// growth the report's worst change counts (the first band is left out: the
+// target's 0.1 Hz content has little room in a short strong motion).
 constexpr double kBandLowest = 0.1;  // Hz
 constexpr int kBandCount = 8;
 constexpr double kBandWorstFrom = 0.2;  // Hz
+// The seed's envelope in each band, which weights the first pass's
+// corrections there, is its running RMS over at least this many periods of
+// the band's lower edge (and at least kEnvelopeWindow).
+constexpr double kLocalPeriods = 2.0;
 
 // --- the seed before matching (resample.cc, cli.cc) ---
 

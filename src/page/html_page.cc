@@ -113,19 +113,21 @@ std::string section_html(const RecordSection& section) {
 std::string summary_html(const std::vector<SummaryLine>& lines) {
   std::string html =
       "<section id=\"summary\">\n<h1>Summary</h1>\n<table class=\"summary\">\n<thead><tr>"
-      "<th>record</th><th>peak acc. (gal)</th><th>peak vel. (cm/s)</th><th>peak disp. (cm)</th>"
+      "<th>record</th><th>target</th><th>peak acc. (gal)</th><th>peak vel. (cm/s)</th><th>peak disp. (cm)</th>"
       "<th>D5-95 (s)</th><th>smallest ratio</th><th>largest ratio</th><th>verdicts</th>"
       "</tr></thead>\n<tbody>\n";
   for (const SummaryLine& line : lines) {
-    html += "<tr><td><a href=\"#" + xml_escape(line.id) + "\">" + xml_escape(line.name) + "</a></td>";
-    if (line.view == nullptr) {
-      html += "<td colspan=\"7\">" + xml_escape(line.failure) + "</td></tr>\n";
+    if (line.view == nullptr) {  // no section to link to
+      html += "<tr>" + cell("td", line.name) + "<td colspan=\"8\">" + xml_escape(line.failure) +
+              "</td></tr>\n";
       continue;
     }
+    html += "<tr><td><a href=\"#" + xml_escape(line.id) + "\">" + xml_escape(line.name) + "</a></td>";
     const spectra::MotionSummary& motion = *line.view->motion;
     const spectra::Evaluation& evaluation = *line.view->evaluation;
     const auto number = [](const std::string& text) { return cell("td", text, "number"); };
-    html += number(spectra::format("%.4g", motion.acceleration.value)) +
+    html += cell("td", evaluation.options.target.name()) +
+            number(spectra::format("%.4g", motion.acceleration.value)) +
             number(spectra::format("%.4g", motion.velocity.value)) +
             number(spectra::format("%.4g", motion.displacement.value)) +
             number(motion.duration.defined ? spectra::format("%.4g", motion.duration.length())

@@ -48,7 +48,8 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
                                const std::string& date);
 
 // One line of the summary table of several records: the record's section
-// and what it shows, or, when `view` is null, the reason it has none.
+// and what it shows, or, when `view` is null, the reason it has none (the
+// line then links to nothing).
 struct SummaryLine {
   std::string id;    // the section linked to
   std::string name;  // plain text
@@ -57,7 +58,7 @@ struct SummaryLine {
 };
 
 // The whole page: `title` (plain text) as its title; when `summary` is
-// not empty, a first page with the summary table (record, peaks, D5-95,
+// not empty, a first page with the summary table (record, target, peaks, D5-95,
 // smallest and largest ratio, verdict of each set), each row linked to its
 // section;
 // then every section on a page of its own.

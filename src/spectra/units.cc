@@ -65,27 +65,32 @@ Unit parse_unit_name(std::string_view name) {
 }
 
 std::optional<Unit> find_unit(std::string_view line) {
-  std::optional<Unit> found;
+  // Units in brackets first; bare words only when no bracket holds one.
+  std::optional<Unit> found[2];  // [0] bare, [1] in brackets
   std::size_t pos = 0;
   while (pos < line.size()) {
     if (!in_word(line[pos])) {
       ++pos;
       continue;
     }
+    const std::size_t begin = pos;
     std::string word;
     while (pos < line.size() && in_word(line[pos])) {
       word += static_cast<char>(std::tolower(static_cast<unsigned char>(line[pos++])));
     }
+    const bool bracketed = begin > 0 && (line[begin - 1] == '(' || line[begin - 1] == '[') &&
+                           pos < line.size() && (line[pos] == ')' || line[pos] == ']');
     for (const Spelling& spelling : kSpellings) {
       if (word != spelling.word) continue;
-      if (found && *found != spelling.unit) {
-        throw std::invalid_argument(std::string("names two units, ") + unit_name(*found) +
+      std::optional<Unit>& slot = found[bracketed ? 1 : 0];
+      if (slot && *slot != spelling.unit && (bracketed || !found[1])) {
+        throw std::invalid_argument(std::string("names two units, ") + unit_name(*slot) +
                                     " and " + unit_name(spelling.unit));
       }
-      found = spelling.unit;
+      if (!slot) slot = spelling.unit;
     }
   }
-  return found;
+  return found[1] ? found[1] : found[0];
 }
 
 }  // namespace spectra

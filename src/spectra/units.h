@@ -28,8 +28,10 @@ Unit parse_unit_name(std::string_view name);
 // The acceleration unit a header or comment line names, as a word of its
 // own, in brackets or not, any case: gal, cm/s2, cm/s^2, cm/s/s,
 // cm/sec/sec, cm/sec2 (gal); g (g); m/s2, m/s^2, m/s/s, m/sec/sec (m/s2).
-// None when the line names no unit. Throws std::invalid_argument when it
-// names two different ones.
+// A unit in brackets or parentheses ("(gal)", "[g]") decides over bare
+// words. None when the line names no unit. Throws std::invalid_argument
+// when it names two different ones in brackets, or, with none in
+// brackets, two different ones as words.
 std::optional<Unit> find_unit(std::string_view line);
 
 }  // namespace spectra

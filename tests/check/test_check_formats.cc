@@ -76,6 +76,10 @@ std::vector<Case> cases() {
      Format::columns, 0.02, Unit::g, {0.5 * kG, -0.25 * kG, kG}, 3, "unit g, named in the file"},
     {"TabsNoHeaderUnitsOption", "0.005\t1\n0.010\t2\n0.015\t-3\n", with(0, Unit::m_s2),
      Format::columns, 0.005, Unit::m_s2, {100, 200, -300}, 3, "unit m/s2, from --units"},
+    // A unit in brackets decides over a bare word, as in the header the
+    // matcher writes for a target file named site_g.csv.
+    {"BracketedUnitDecides", " time(sec),\"matched-Acc(gal) to site_g.csv\"\n0,1\n0.01,2\n",
+     with(0), Format::columns, 0.01, Unit::gal, {1, 2}, 2, "unit gal, named in the file"},
     {"NoUnitAnywhere", "0 1\n0.01 2\n", with(0), Format::columns, 0.01, Unit::gal, {1, 2}, 2,
      "unit gal (the file names none; --units gal|g|m/s2 to change)"},
     {"OneColumnWithDt", "1.5\n-2\n0.25\n1\n", with(0.02), Format::columns, 0.02, Unit::gal,

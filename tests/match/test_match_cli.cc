@@ -171,3 +171,88 @@ TEST_F(MatchCli, CoarseSeedRefinedShortSeedPadded) {
 }
 
 }  // namespace
+
+namespace {
+
+// A PEER NGA file in g made from a seed-like record.
+std::string at2_record(double seconds) {
+  std::istringstream in(wave_record(seconds, 0.01, 2));
+  const spectra::Record record = spectra::parse_record(in, "wave");
+  std::string text =
+      "PEER NGA STRONG MOTION DATABASE RECORD\nTEST, WAVE\nACCELERATION TIME HISTORY IN UNITS OF "
+      "G\nNPTS=" + std::to_string(record.acc.size()) + ", DT= .0100 SEC\n";
+  char value[32];
+  for (std::size_t i = 0; i < record.acc.size(); ++i) {
+    std::snprintf(value, sizeof value, "%15.7E", record.acc[i] / 980.665);
+    text += value;
+    text += (i + 1) % 5 == 0 ? "\n" : "";
+  }
+  return text + "\n";
+}
+
+// The word after `label` on the first line that begins with it.
+std::string figure_after(const std::string& report, const std::string& label) {
+  const std::size_t at = report.find("\n" + label);
+  if (at == std::string::npos) return "no line " + label;
+  std::istringstream words(report.substr(at + 1 + label.size()));
+  std::string word;
+  words >> word;
+  return word;
+}
+
+// AT2 in, AT2 out, and the AT2 matched again: the file holds the record
+// the first match judged, its smallest ratio that of the second's seed.
+TEST_F(MatchCli, At2RoundTrip) {
+  const std::string in = dir_.file("wave.AT2");
+  testsupport::write_file(in, at2_record(25.0));
+  const std::string out = dir_.file("matched.AT2");
+  const Outcome first = run_match({in, out, "--output-format", "at2", "--max-iterations=2"});
+  ASSERT_NE(first.out.find("read: PEER NGA (AT2)"), std::string::npos) << first.out << first.err;
+  const spectra::Record written = spectra::read_record_file(out);
+  EXPECT_EQ(written.format, spectra::Format::at2);
+  EXPECT_EQ(written.unit, spectra::Unit::g);
+  EXPECT_EQ(written.acc.size(), 2500u);
+  EXPECT_NE(read_file(out).find("\nSOURCE " + in + ", MATCHED TO "), std::string::npos);
+  const Outcome second =
+      run_match({out, dir_.file("again.AT2"), "--output-format=at2", "--max-iterations=1"});
+  const std::string smallest = figure_after(first.out, "jp  minimum ratio");
+  EXPECT_EQ(smallest.find("no line"), std::string::npos) << first.out;
+  EXPECT_EQ(figure_after(second.out, "iteration   0 (seed)  lowest ratio"), smallest);
+}
+
+// Three seeds and an unreadable one: the same reports, summary and files
+// with two threads as with one; the unreadable one named, the others done.
+TEST_F(MatchCli, BatchTheSameWhateverTheThreads) {
+  for (const double seconds : {22.0, 25.0, 28.0}) {
+    testsupport::write_file(dir_.file("s" + std::to_string(static_cast<int>(seconds)) + ".csv"),
+                            wave_record(seconds, 0.01, 2));
+  }
+  const std::vector<std::string> seeds{dir_.file("s22.csv"), dir_.file("missing.csv"),
+                                       dir_.file("s25.csv"), dir_.file("s28.csv")};
+  std::string reports[2];
+  std::string files[2][3];
+  for (const int threads : {1, 2}) {
+    const std::string folder = dir_.file("j" + std::to_string(threads));
+    std::filesystem::create_directory(folder);
+    std::vector<std::string> args = seeds;
+    args.insert(args.end(), {"--out-dir", folder, "-j", std::to_string(threads), "--max-iterations=1"});
+    const Outcome run = run_match(args);
+    EXPECT_EQ(run.status, match::kExitFailure) << "a seed was not read";
+    EXPECT_NE(run.err.find("missing.csv: cannot open"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("missing.csv  not read\n"), std::string::npos) << run.out;
+    reports[threads - 1] = run.out;
+    const char* names[] = {"s22-matched.csv", "s25-matched.csv", "s28-matched.csv"};
+    for (int k = 0; k < 3; ++k) files[threads - 1][k] = read_file(folder + "/" + names[k]);
+  }
+  std::string one = reports[0];
+  for (std::size_t at = one.find("/j1/"); at != std::string::npos; at = one.find("/j1/", at)) {
+    one.replace(at, 4, "/j2/");
+  }
+  EXPECT_EQ(one, reports[1]);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_FALSE(files[0][k].empty());
+    EXPECT_EQ(files[0][k], files[1][k]) << k;
+  }
+}
+
+}  // namespace

@@ -2,11 +2,13 @@
 // with figures worked out by hand or by an integration of the test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "band_duration.h"
 #include "baseline.h"
+#include "localization.h"
 #include "envelope_pull.h"
 #include "record_file.h"
 #include "spectral_correction.h"
@@ -183,6 +185,13 @@ TEST(BandDuration, OneBandHoldsTheMotion) {
     if (start == 0.0 && sum >= 0.05L * total) start = i * dt;
     if (end == 0.0 && sum >= 0.95L * total) end = i * dt;
   }
+  const std::vector<std::vector<double>> parts = match::octave_parts(acc, dt);
+  ASSERT_EQ(parts.size(), 10u);  // below 0.1 Hz, eight octaves, above 25.6 Hz
+  for (std::size_t i = 0; i < acc.size(); i += 7) {
+    double sum = 0.0;
+    for (const std::vector<double>& part : parts) sum += part[i];
+    ASSERT_NEAR(sum, acc[i], 1e-9) << i;  // the parts add up to the record
+  }
   const std::vector<match::BandDuration> bands = match::band_durations(acc, dt);
   ASSERT_EQ(bands.size(), 8u);
   EXPECT_EQ(bands.front().low, 0.1);
@@ -191,13 +200,40 @@ TEST(BandDuration, OneBandHoldsTheMotion) {
   EXPECT_NEAR(bands[3].duration, end - start, 0.03);
 }
 
+// A seed whose 1.2 Hz motion lies in 10-20 s of 60 s: a change at 1.2 Hz
+// over the whole record is kept there and all but dropped 30 s later.
+TEST(Localization, ChangeKeptWhereTheSeedsEnergyIs) {
+  const double dt = 0.01;
+  const double pi = 3.14159265358979;
+  std::vector<double> seed(6000, 0.0);
+  std::vector<double> changed(6000);
+  for (std::size_t i = 0; i < seed.size(); ++i) {
+    const double wave = std::sin(2.0 * pi * 1.2 * i * dt);
+    if (i >= 1000 && i <= 2000) seed[i] = 50.0 * wave * std::sin(pi * (i - 1000) / 1000.0);
+    changed[i] = seed[i] + 10.0 * wave;
+  }
+  std::vector<double> kept = changed;
+  match::localize_change(kept, seed, match::seed_band_weights(seed, dt), dt);
+  const auto change_near = [&](std::size_t middle) {
+    double most = 0.0;
+    for (std::size_t i = middle - 100; i < middle + 100; ++i) {
+      most = std::max(most, std::fabs(kept[i] - seed[i]));
+    }
+    return most;
+  };
+  EXPECT_GT(change_near(1500), 9.0);  // where the seed's envelope is largest
+  EXPECT_LT(change_near(4500), 0.5);
+}
+
 TEST(RecordFile, LayoutAndRounding) {
   EXPECT_EQ(match::as_written(0.123456), 0.1235);
   EXPECT_EQ(match::as_written(-250.0), -250.0);
   spectra::Record layout;
   layout.dt = 0.01;
   layout.time_resolution = 0.01;
-  EXPECT_EQ(match::format_record_file(layout, {1.5, -250.0}, "jp-l1:ground=2"),
+  match::OutputLayout output;
+  output.target = "jp-l1:ground=2";
+  EXPECT_EQ(match::format_record_file(layout, {1.5, -250.0}, output),
             " time(sec),\"matched-Acc(gal) to jp-l1:ground=2\"\n"
             "    0.00,  0.1500E+01\n    0.01, -0.2500E+03\n");
   EXPECT_EQ(match::record_header("a\"b.csv"), " time(sec),\"matched-Acc(gal) to a\"\"b.csv\"");

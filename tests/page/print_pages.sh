@@ -1,12 +1,14 @@
 #!/bin/sh
-# The pages in a real browser: a suite of three records through
-# seedacc-check --html and one match through seedacc-match --html, printed
-# to PDF by headless Chromium. Checks the page count (a page a record, and
-# the summary first for the suite), that the printed text holds what the
-# text reports say (the verdict lines, the peaks, D5-95, each criterion's
-# figure), the target's name, the SHA-256 of every input (sha256sum) and
-# the date of the run; that xmllint finds the page well-formed and its
-# HTML parser no error; and that the page fetches nothing.
+# The pages in a real browser: a suite of three records (and a file that
+# cannot be read) through seedacc-check --html and one match through
+# seedacc-match --html, printed to PDF by headless Chromium. Checks the
+# page count (a page a record, and the summary first for the suite), that
+# the printed text holds what the text reports say (the verdict lines, the
+# peaks, D5-95, each criterion's figure), the target's name, the SHA-256
+# of every input (sha256sum), the commit of the build and the date of the
+# run; that xmllint finds the page well-formed and its HTML parser no
+# error; that every link leads to a section; and that the page fetches
+# nothing.
 #
 #   sh print_pages.sh SEEDACC SEEDACC_CHECK SEEDACC_MATCH CHROMIUM PDFTOTEXT PDFINFO
 set -u
@@ -22,6 +24,8 @@ seedacc=$1 checker=$2 matcher=$3 chromium=$4 pdftotext=$5 pdfinfo=$6
 [ -n "$pdftotext" ] && [ -n "$pdfinfo" ] || fail "pdftotext and pdfinfo not found (Debian package poppler-utils)"
 command -v xmllint >/dev/null 2>&1 || fail "xmllint not found (Debian package libxml2-utils)"
 
+# The commit the programs were built from, as git says it of this source.
+version=$(git -C "$(dirname "$0")" rev-parse --short=12 HEAD 2>/dev/null) || version=unknown
 scratch=$(mktemp -d) || fail "no temporary folder"
 [ -n "${KEEP_SCRATCH:-}" ] || trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || fail "cannot enter $scratch"
@@ -34,9 +38,11 @@ run_date="2023-11-14 22:13:20 UTC"
 printf '7\n0\nrec.csv\n' | "$seedacc" >/dev/null || fail "seedacc 7"
 printf '11\n0\ntwo.csv\n' | "$seedacc" >/dev/null || fail "seedacc 11"
 "$matcher" rec.csv matched.csv --html match.html >match.txt 2>&1 || fail "seedacc-match: $(cat match.txt)"
-# The suite against another target, judged by both sets: the most lines.
-"$checker" rec.csv two.csv matched.csv --target ec8:type=1,ground=C,ag=0.3 --criteria both \
-  --html suite.html >suite.txt 2>&1 || fail "seedacc-check: $(cat suite.txt)"
+# The suite against another target, judged by both sets: the most lines;
+# a file that cannot be read has its row in the summary and no section.
+"$checker" rec.csv missing.csv two.csv matched.csv --target ec8:type=1,ground=C,ag=0.3 \
+  --criteria both --html suite.html >suite.txt 2>&1
+[ $? -eq 1 ] || fail "seedacc-check with a missing file: $(cat suite.txt)"
 
 # Both pages at once, each browser with a profile of its own.
 print_pdf() {
@@ -65,6 +71,7 @@ for page in suite match; do
   [ -n "$target" ] || fail "$page.txt names no target"
   holds $page "$target"
   holds $page "$run_date"
+  holds $page "git commit $version"
   grep '^verdict' $page.txt >verdicts.txt
   [ -s verdicts.txt ] || fail "$page.txt has no verdict line"
   while IFS= read -r line; do holds $page "$line"; done <verdicts.txt
@@ -82,6 +89,10 @@ for page in suite match; do
   [ -s errors.txt ] && fail "xmllint --html: $(head -5 errors.txt)"
   grep -nE '<script|<link|<img|<iframe|<object| src=|@import|url\(["'"'"']?[a-z]+:' $page.html &&
     fail "$page.html fetches something"
+  # Every link leads to a section of the page.
+  for target in $(grep -o 'href="#[^"]*"' $page.html | sed 's/href="#//; s/"$//'); do
+    grep -q "id=\"$target\"" $page.html || fail "$page.html links to #$target, which it does not hold"
+  done
 done
 for input in rec.csv two.csv matched.csv; do holds suite "$(sha256sum "$input" | cut -c1-64)"; done
 for input in rec.csv matched.csv; do holds match "$(sha256sum "$input" | cut -c1-64)"; done

@@ -20,7 +20,9 @@ void BM_PageOfRecords(benchmark::State& state) {
   const auto count = static_cast<std::size_t>(state.range(0));
   const spectra::Record seed = bench::seed7();
   const check::CheckResult result = check::run_check(seed, spectra::CriteriaOptions{});
-  const std::string file = match::format_record_file(seed, seed.acc, "jp-l2");
+  match::OutputLayout layout;
+  layout.target = "jp-l2";
+  const std::string file = match::format_record_file(seed, seed.acc, layout);
   std::vector<check::PageRecord> records(count);
   std::size_t bytes = 0;
   for (auto _ : state) {

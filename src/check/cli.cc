@@ -71,15 +71,13 @@ std::string output_path(const std::string& given, const std::string& input, bool
   return (fs::path(given) / (name + (is_csv ? ".spectrum.csv" : ".svg"))).string();
 }
 
-// The relative difference within which --dt agrees with a file's own step.
-constexpr double kStepAgreement = 1e-4;
 
 }  // namespace
 
 spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading) {
   spectra::Record record = spectra::read_record_file(path, reading);
   if (reading.dt > 0.0 && !record.one_column &&
-      std::fabs(record.dt - reading.dt) > kStepAgreement * reading.dt) {
+      std::fabs(record.dt - reading.dt) > spectra::kStepAgreement * reading.dt) {
     throw spectra::InputError(spectra::format(
         "%s: --dt %g s contradicts the file's own step %g s (the check judges the file as it "
         "is; seedacc-match --dt resamples)",

@@ -14,11 +14,21 @@ namespace check {
 
 namespace {
 
+// Why a figure of the ground motion reads "undefined".
+constexpr char kNotFinite[] = "undefined (not finite: values or step too large)";
+
+// One figure of the ground motion, "name value unit rest", or its name and
+// kNotFinite when the value is not finite.
+std::string figure_line(const char* name, double value, const char* unit, const std::string& rest) {
+  if (!std::isfinite(value)) return spectra::format("  %-22s %s\n", name, kNotFinite);
+  if (rest.empty()) return spectra::format("  %-22s %11.4g %s\n", name, value, unit);
+  return spectra::format("  %-22s %11.4g %-5s%s\n", name, value, unit, rest.c_str());
+}
+
 // One peak value and its time, printed with the record's own decimals.
 std::string peak_line(const char* name, const spectra::Peak& peak, const char* unit,
                       int decimals) {
-  return spectra::format("  %-22s %11.4g %-5s at %9.*f s\n", name, peak.value, unit,
-                decimals, peak.time);
+  return figure_line(name, peak.value, unit, spectra::format(" at %9.*f s", decimals, peak.time));
 }
 
 }  // namespace
@@ -58,8 +68,8 @@ std::string duration_line(const char* name, const spectra::SignificantDuration& 
   if (!duration.defined) {
     return spectra::format("  %-22s %11s (the record is zero throughout)\n", name, "undefined");
   }
-  return spectra::format("  %-22s %11.4g s     from %.3f s to %.3f s\n", name, duration.length(),
-                duration.start, duration.end);
+  return figure_line(name, duration.length(), "s",
+                     spectra::format(" from %.3f s to %.3f s", duration.start, duration.end));
 }
 
 std::string format_motion(const CheckResult& result) {
@@ -71,11 +81,9 @@ std::string format_motion(const CheckResult& result) {
   text += peak_line("peak acceleration", motion.acceleration, "gal", decimals);
   text += peak_line("peak velocity", motion.velocity, "cm/s", decimals);
   text += peak_line("peak displacement", motion.displacement, "cm", decimals);
-  text += spectra::format("  %-22s %11.4g cm/s  at the end\n", "residual velocity",
-                 motion.residual_velocity);
-  text += spectra::format("  %-22s %11.4g cm    at the end\n", "residual displacement",
-                 motion.residual_displacement);
-  text += spectra::format("  %-22s %11.4g cm/s\n", "Arias intensity", motion.arias_intensity);
+  text += figure_line("residual velocity", motion.residual_velocity, "cm/s", " at the end");
+  text += figure_line("residual displacement", motion.residual_displacement, "cm", " at the end");
+  text += figure_line("Arias intensity", motion.arias_intensity, "cm/s", "");
   text += duration_line("D5-95 duration", motion.duration);
   text += duration_line("D5-75 duration", motion.duration_5_75);
   text += std::string("after the ") + spectra::kBaselineCorrection +

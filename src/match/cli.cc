@@ -104,20 +104,23 @@ void set_option(Options& options, const std::string& name, const std::string& va
   }
 }
 
-std::string iteration_lines(const MatchResult& result) {
+// The line of one iterate, printed as it is judged: its pass's heading
+// first when a second pass begins.
+std::string iteration_line(int pass, int iteration, const IterationSummary& step) {
   std::string text;
-  for (std::size_t i = 0; i < result.iterations.size(); ++i) {
-    const IterationSummary& step = result.iterations[i];
-    const bool second = result.second_pass > 0 && i >= result.second_pass;
-    if (second && i == result.second_pass) {
-      text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
-    }
-    const std::size_t number = second ? i - result.second_pass : i;
-    text += spectra::format("iteration %3zu%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz%s\n",
-                   number, number == 0 ? " (seed)" : "       ", step.lowest_ratio, step.lowest_frequency,
-                   step.highest_ratio, step.highest_frequency, i == result.best ? "  kept" : "");
+  if (pass == 2 && iteration == 0) {
+    text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
   }
-  return text;
+  return text + spectra::format("iteration %3d%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz\n",
+                                iteration, iteration == 0 ? " (seed)" : "       ", step.lowest_ratio,
+                                step.lowest_frequency, step.highest_ratio, step.highest_frequency);
+}
+
+// Which iterate was written.
+std::string kept_line(const MatchResult& result) {
+  const bool second = result.second_pass > 0 && result.best >= result.second_pass;
+  const std::size_t number = second ? result.best - result.second_pass : result.best;
+  return spectra::format("kept: iteration %zu%s\n", number, second ? " of the second pass" : "");
 }
 
 std::string peak_lines(const spectra::MotionSummary& motion) {
@@ -316,8 +319,10 @@ Options parse_arguments(const std::vector<std::string>& args) {
 namespace {
 
 // Reads, prepares and matches the seed of `job`, and lays out its file and
-// report; writes nothing.
-Outcome match_one(const Job& job, const Options& options) {
+// report; writes no file. With a `live` stream (one seed in the run) the
+// report's head and a line per iterate go there as they are made, flushed,
+// and the outcome's report holds the rest.
+Outcome match_one(const Job& job, const Options& options, std::ostream* live) {
   Outcome outcome;
   const auto failed = [&](const std::string& message, const char* verdict) {
     outcome.status = kExitFailure;
@@ -338,9 +343,26 @@ Outcome match_one(const Job& job, const Options& options) {
                                 "record's Nyquist frequency",
                     "no points");
     }
+    std::string head = "seedacc-match: " + spectra::printable(job.input) + " -> " +
+                       spectra::printable(job.output) + "\n" + spectra::describe_reading(seed) +
+                       check::units_warning(spectra::summarize_motion(seed).acceleration.value) +
+                       prepared + "target: " +
+                       spectra::printable(options.criteria.target.description()) + "\n  " +
+                       options.criteria.target.damping_rule(options.criteria.damping) + "\n";
+    if (live != nullptr) {
+      *live << head << std::flush;
+      head.clear();
+    }
     Settings settings{options.criteria, options.max_iterations, options.layout};
     settings.output.source = job.input;
     settings.output.target = options.criteria.target.name();
+    settings.on_iteration = [live, &head](int pass, int iteration, const IterationSummary& step) {
+      if (live != nullptr) {
+        *live << iteration_line(pass, iteration, step) << std::flush;
+      } else {
+        head += iteration_line(pass, iteration, step);
+      }
+    };
     const MatchResult result = match_record(seed, settings);
     outcome.file = format_record_file(seed, result.acc, settings.output);
     spectra::Record matched = seed;
@@ -360,12 +382,7 @@ Outcome match_one(const Job& job, const Options& options) {
       outcome.page = format_html(match, page::run_date());
     }
     std::ostringstream report;
-    report << "seedacc-match: " << spectra::printable(job.input) << " -> "
-           << spectra::printable(job.output) << "\n" << spectra::describe_reading(seed)
-           << check::units_warning(seed_motion.acceleration.value) << prepared
-           << "target: " << spectra::printable(options.criteria.target.description()) << "\n"
-           << "  " << options.criteria.target.damping_rule(options.criteria.damping) << "\n"
-           << iteration_lines(result) << "\nmatched record, as written:\n" << peak_lines(motion)
+    report << head << kept_line(result) << "\nmatched record, as written:\n" << peak_lines(motion)
            << band_lines(band_durations(seed.acc, seed.dt),
                          band_durations(matched.acc, matched.dt));
     for (const spectra::Verdict& verdict : verdicts) {
@@ -376,7 +393,8 @@ Outcome match_one(const Job& job, const Options& options) {
     const bool pass = spectra::all_pass(verdicts);
     outcome.status = pass ? kExitMatched : kExitNotMatched;
     outcome.verdict = pass ? "PASS" : "FAIL";
-    outcome.iterations = result.iterations.size() - 1;
+    // Correction steps: every line but the seed's, once per pass.
+    outcome.iterations = result.iterations.size() - (result.second_pass > 0 ? 2 : 1);
     outcome.lowest_ratio = result.iterations[result.best].lowest_ratio;
     outcome.highest_ratio = result.iterations[result.best].highest_ratio;
     outcome.residual_velocity = motion.residual_velocity;
@@ -447,7 +465,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     outcomes[i] = std::move(outcome);
   };
   run_in_order(jobs.size(), options.threads > 0 ? options.threads : default_threads(),
-               [&](std::size_t i) { return match_one(jobs[i], options); }, deliver);
+               [&](std::size_t i) { return match_one(jobs[i], options, jobs.size() == 1 ? &out : nullptr); },
+               deliver);
   if (!options.out_dir.empty()) out << format_batch_summary(jobs, outcomes);
   out.flush();
   if (!out) {

@@ -190,7 +190,7 @@ struct Pass {
 };
 
 Pass run_pass(const spectra::Record& seed, const Settings& settings, const Problem& problem,
-              const PullShape& shape) {
+              const PullShape& shape, int pass_number) {
   const double dt = seed.dt;
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
   const std::vector<double> seed_envelope = running_rms(seed.acc, half);
@@ -211,6 +211,7 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
                                    seed_duration > 0.0 ? duration / seed_duration : 0.0);
     pass.iterations.push_back({quality.lowest, quality.lowest_frequency, quality.highest,
                                quality.highest_frequency, quality.meets_aim});
+    if (settings.on_iteration) settings.on_iteration(pass_number, iteration, pass.iterations.back());
     if (iteration == 0 || better(quality, pass.best_quality)) {
       pass.best_quality = quality;
       pass.best_record = current;
@@ -265,7 +266,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
   const Problem problem = make_problem(seed, settings.criteria);
   assert(!problem.frequencies.empty());
 
-  Pass kept = run_pass(seed, settings, problem, PullShape{});
+  Pass kept = run_pass(seed, settings, problem, PullShape{}, 1);
   MatchResult result;
   result.iterations = kept.iterations;
   if (!kept.best_quality.pass) {
@@ -276,7 +277,7 @@ MatchResult match_record(const spectra::Record& seed, const Settings& settings) 
     }
     shape.split = kSecondPullSplit;
     shape.localized = false;
-    Pass second = run_pass(seed, settings, problem, shape);
+    Pass second = run_pass(seed, settings, problem, shape, 2);
     result.second_pass = result.iterations.size();
     result.iterations.insert(result.iterations.end(), second.iterations.begin(),
                              second.iterations.end());

@@ -27,6 +27,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "criteria.h"
@@ -66,6 +67,9 @@ struct Settings {
   spectra::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1
   OutputLayout output;  // the file the result is rounded as
+  // Called as each iterate is judged, with its pass (1 or 2), its number in
+  // the pass (0: the seed) and its summary; none when empty.
+  std::function<void(int pass, int iteration, const IterationSummary&)> on_iteration;
 };
 
 struct MatchResult {

@@ -118,6 +118,7 @@ void draw_trace(Canvas& canvas, const Trace& trace, const Frame& box, const Axis
 
 Figure histories_figure(const RecordView& view, const spectra::Record* seed,
                         const std::string& prefix) {
+  assert(view.record != nullptr && view.motion != nullptr && !view.record->acc.empty());
   const spectra::Record& record = *view.record;
   const spectra::MotionSummary& motion = *view.motion;
   const std::vector<double> velocity = spectra::integrate_from_rest(record.acc, record.dt);
@@ -157,6 +158,7 @@ Figure histories_figure(const RecordView& view, const spectra::Record* seed,
 }
 
 Figure husid_figure(const RecordView& view, const std::string& prefix) {
+  assert(view.record != nullptr && view.motion != nullptr && !view.record->acc.empty());
   const spectra::Record& record = *view.record;
   const spectra::MotionSummary& motion = *view.motion;
   const std::vector<double> arias = spectra::arias_history(record.acc, record.dt);
@@ -194,7 +196,9 @@ Figure husid_figure(const RecordView& view, const std::string& prefix) {
                                                  time_axis, share_axis),
                   kHistoryColour, 1.4, " clip-path=\"url(#" + prefix + "husid-area)\"");
   if (d95.defined) {
-    const std::pair<double, double> marks[] = {{0.05, d95.start}, {0.75, d75.end}, {0.95, d95.end}};
+    const std::pair<double, double> marks[] = {{spectra::kDurationStart, d95.start},
+                                               {spectra::kDurationMiddle, d75.end},
+                                               {spectra::kDurationEnd, d95.end}};
     for (const auto& [share, time] : marks) {
       const double x = time_axis.map(time);
       const double y = share_axis.map(share);
@@ -447,8 +451,8 @@ void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Fra
 }  // namespace
 
 Figure spectrum_figure(const RecordView& view, const std::string& prefix) {
+  assert(view.evaluation != nullptr && !view.evaluation->points.empty());
   const spectra::Evaluation& evaluation = *view.evaluation;
-  assert(!evaluation.points.empty());
   Figure figure;
   figure.width = kWidth;
   figure.kind = "spectrum";

@@ -1,6 +1,7 @@
 // html_page.cc: the page of one or several records (see html_page.h).
 #include "html_page.h"
 
+#include <cassert>
 #include <sstream>
 
 #include "canvas.h"
@@ -195,6 +196,7 @@ std::vector<Figure> record_figures(const RecordView& view, const spectra::Record
 
 std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
                                const std::string& date) {
+  assert(view.record != nullptr && view.evaluation != nullptr);
   const spectra::Record& record = *view.record;
   const spectra::Evaluation& evaluation = *view.evaluation;
   const double damping = evaluation.options.damping;

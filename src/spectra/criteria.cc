@@ -273,6 +273,15 @@ std::vector<CriteriaSet> chosen_sets(const CriteriaOptions& options) {
 
 void Verdict::add(const std::string& name, const std::string& figure, bool passes,
                   const std::string& note, const std::string& criterion_source) {
+  // A figure printed as "inf" or "nan" was built on a value that is not
+  // finite: no figure, and never a pass.
+  const bool finite = figure.find("inf") == std::string::npos && figure.find("nan") == std::string::npos;
+  if (!finite) {
+    criteria.push_back({name, "undefined", false, "not a finite value; " + note, criterion_source});
+    failed.push_back(name);
+    pass = false;
+    return;
+  }
   criteria.push_back({name, figure, passes, note, criterion_source});
   if (!passes) failed.push_back(name);
   pass = failed.empty();

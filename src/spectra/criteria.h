@@ -185,7 +185,9 @@ struct Verdict {
   bool pass = false;
   std::vector<std::string> failed;  // names of the failed criteria, in order
 
-  // Appends a criterion and keeps `pass` and `failed` up to date.
+  // Appends a criterion and keeps `pass` and `failed` up to date. A figure
+  // built on a value that is not finite (printed "inf" or "nan") is shown
+  // as "undefined" and fails, whatever `passes` says.
   void add(const std::string& name, const std::string& figure, bool passes,
            const std::string& note, const std::string& criterion_source);
 };

@@ -111,7 +111,8 @@ MotionSummary summarize_motion(const Record& record) {
   summary.duration =
       significant_duration(intensity, record.start_time, record.dt);
   summary.duration_5_75 =
-      significant_duration(intensity, record.start_time, record.dt, 0.05, 0.75);
+      significant_duration(intensity, record.start_time, record.dt, kDurationStart,
+                           kDurationMiddle);
   return summary;
 }
 

@@ -17,6 +17,12 @@ struct Peak {
   std::size_t index = 0;
 };
 
+// The shares of the final Arias intensity between which D5-95 and D5-75
+// are measured.
+constexpr double kDurationStart = 0.05;
+constexpr double kDurationMiddle = 0.75;
+constexpr double kDurationEnd = 0.95;
+
 // The time between 5 % and 95 % of the final Arias intensity. Undefined
 // (defined == false) for a record whose intensity is zero.
 struct SignificantDuration {
@@ -71,7 +77,8 @@ std::vector<double> arias_history(const std::vector<double>& acc, double dt);
 // last value, each interpolated linearly between samples.
 SignificantDuration significant_duration(const std::vector<double>& history,
                                          double start_time, double dt,
-                                         double low = 0.05, double high = 0.95);
+                                         double low = kDurationStart,
+                                         double high = kDurationEnd);
 
 // Peaks of acceleration, velocity and displacement (integrated from rest),
 // the residual velocity and displacement, the peaks after the baseline

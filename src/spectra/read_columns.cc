@@ -4,20 +4,25 @@
 // - Blank lines are skipped; a line whose first non-blank character is '#'
 //   is a comment. The first other line is a header when its first
 //   non-blank character cannot begin a number (a digit, a sign or a point).
-//   A comment or the header may name the unit (units.h).
+//   A comment or the header may name the unit (units.h) and declare the
+//   step ("dt = 0.01", "SAMPLING RATE= 100Hz").
 // - Every other line holds the same number of fields: separated by ';'
 //   when the line has one, else by ',' when it has one, else by blanks.
 //   Two fields are time (s) and acceleration; one field is a value alone,
-//   the step then given by ReadOptions::dt. Numbers as number.h reads them.
+//   the step then given by ReadOptions::dt or declared by the file (both:
+//   they must agree). Numbers as number.h reads them.
 // - At least 2 samples. Times must be equally spaced: dt is (last time -
 //   first time) / (n - 1). Each time is held to its own printed digits
 //   ("15" to +-0.5 s, "14.99" to +-0.005 s): every step between
 //   neighbouring times within half a unit of the coarser of its two times'
 //   last digits, and every time's offset from first time + i dt within half
 //   a unit of its own, each plus a margin of 1e-6 of that unit for the
-//   binary representation. The largest fault is reported, at its line.
+//   binary representation. The largest fault is reported, at its line. A
+//   declared step must agree with the time column's.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <sstream>
 
 #include "readers.h"
@@ -113,6 +118,45 @@ bool can_begin_number(char c) {
   return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
 }
 
+// The number that begins `text` after at most `skip` other characters,
+// written with the characters `allowed`; false when there is none.
+bool number_at(std::string_view text, std::size_t skip, const char* allowed, double& value) {
+  std::size_t begin = 0;
+  while (begin < text.size() && begin < skip && !(text[begin] >= '0' && text[begin] <= '9') &&
+         text[begin] != '.') {
+    ++begin;
+  }
+  std::size_t end = begin;
+  while (end < text.size() && std::strchr(allowed, text[end]) != nullptr) ++end;
+  return end > begin && parse_number(text.substr(begin, end - begin), value) && value > 0.0;
+}
+
+// The step a header or comment line declares: "dt = 0.01", "DT: 0.005 s",
+// "SAMPLING RATE= 100Hz", "sampling frequency 200 Hz"; false when none.
+bool declared_step(std::string_view line, double& dt) {
+  std::string text(line);
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (std::size_t pos = text.find("dt"); pos != std::string::npos; pos = text.find("dt", pos + 1)) {
+    if (pos > 0 && std::isalnum(static_cast<unsigned char>(text[pos - 1]))) continue;
+    std::size_t at = pos + 2;
+    while (at < text.size() && text[at] == ' ') ++at;
+    if (at < text.size() && (text[at] == '=' || text[at] == ':') &&
+        number_at(std::string_view(text).substr(at + 1), 4, "0123456789.+-e", dt)) {
+      return true;
+    }
+  }
+  for (const char* phrase : {"sampling rate", "sampling freq"}) {
+    const std::size_t pos = text.find(phrase);
+    double rate = 0.0;
+    if (pos != std::string::npos &&
+        number_at(std::string_view(text).substr(pos + std::strlen(phrase)), 16, "0123456789.", rate)) {
+      dt = 1.0 / rate;
+      return true;
+    }
+  }
+  return false;
+}
+
 std::vector<std::string_view> data_fields(std::string_view content) {
   if (content.find(';') != std::string_view::npos) return split_at(content, ';');
   if (content.find(',') != std::string_view::npos) return split_at(content, ',');
@@ -143,11 +187,27 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
       unit_line = line.number;
     }
   };
+  std::optional<double> declared;  // the step a header or comment line gives
+  long declared_line = 0;
+  const auto note_step = [&]() {
+    double step = 0.0;
+    if (!declared_step(line.text, step)) return;
+    if (declared && std::fabs(*declared - step) > kStepAgreement * step) {
+      lines.fail(line.number, "the step " + format_time(step) + " s contradicts the step " +
+                                  format_time(*declared) + " s declared on line " +
+                                  std::to_string(declared_line));
+    }
+    if (!declared) {
+      declared = step;
+      declared_line = line.number;
+    }
+  };
   while (lines.next(line)) {
     const std::string_view content = trim_blanks(line.text);
     if (content.empty()) continue;
     if (content.front() == '#') {
       note_unit();
+      note_step();
       continue;
     }
     if (first_content) {
@@ -155,12 +215,13 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
       if (!can_begin_number(content.front())) {
         record.has_header = true;
         note_unit();
+        note_step();
         continue;
       }
     }
     const std::vector<std::string_view> fields = data_fields(content);
     if (columns == 0) columns = fields.size();
-    if (columns == 1 && !(options.dt > 0.0)) {
+    if (columns == 1 && !(options.dt > 0.0) && !declared) {
       lines.fail(line.number, "one column of values: give their time step with --dt");
     }
     double time = 0.0;
@@ -192,11 +253,17 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
   if (lines.line_number() == 0) lines.fail(1, "the file is empty");
   settle_unit(record, named, unit_line, options, lines);
   const long end = lines.line_number() + 1;
+  if (declared && options.dt > 0.0 && columns == 1 &&
+      std::fabs(*declared - options.dt) > kStepAgreement * options.dt) {
+    lines.fail(declared_line, "the file declares the step " + format_time(*declared) +
+                                  " s, --dt says " + format_time(options.dt) + " s");
+  }
   if (columns == 1) {
     require_samples(values.size(), end, lines);
     record.one_column = true;
-    record.dt = options.dt;
-    record.time_resolution = step_resolution(options.dt);
+    record.dt_declared = !(options.dt > 0.0);
+    record.dt = record.dt_declared ? *declared : options.dt;
+    record.time_resolution = step_resolution(record.dt);
     record.acc = std::move(values);
     return record;
   }
@@ -207,6 +274,11 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
   for (const Sample& sample : samples) limit_acceleration(sample.acc, record.unit, sample.line, lines);
   record.time_resolution = finest;
   check_spacing(samples, lines, record);
+  if (declared && std::fabs(*declared - record.dt) > kStepAgreement * record.dt) {
+    lines.fail(declared_line, "the file declares the step " + format_time(*declared) +
+                                  " s, but its time column steps by " + format_time(record.dt) +
+                                  " s");
+  }
   record.acc.reserve(samples.size());
   for (const Sample& sample : samples) record.acc.push_back(sample.acc);
   return record;

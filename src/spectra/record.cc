@@ -33,6 +33,7 @@ const char* format_title(const Record& record) {
     case Format::jma: return "JMA strong-motion CSV";
     case Format::columns: break;
   }
+  if (record.one_column && record.dt_declared) return "text, one column of values, dt from the file";
   return record.one_column ? "text, one column of values, dt from --dt"
                            : "text in columns, time and acceleration";
 }

@@ -7,7 +7,7 @@
 // - columns: text in columns, time and acceleration, as seedacc writes it
 //   ("time(sec),seed-Acc(gal)" then " 0.01, -0.7407E-04") or separated by
 //   commas, semicolons, blanks or tabs, with '#' comment lines; or one
-//   column of values with ReadOptions::dt.
+//   column of values with ReadOptions::dt or a step the file declares.
 // - at2: PEER NGA, four header lines (the third names the unit, the fourth
 //   NPTS and DT), then the values, free-format or in fixed columns of 10.
 // - knet: K-NET and KiK-net ASCII: the header lines from "Origin Time" to
@@ -53,6 +53,7 @@ struct Record {
 
   Format format = Format::columns;
   bool one_column = false;       // columns: values alone, the step from ReadOptions::dt
+  bool dt_declared = false;      // one column: the step from a header or comment line
   Unit unit = Unit::gal;         // the unit of the values in the file
   UnitOrigin unit_origin = UnitOrigin::fallback;
   std::string scale;             // knet: the Scale Factor as written; else empty
@@ -77,6 +78,10 @@ constexpr std::size_t kMaxLineBytes = 1 << 20;        // a line longer is no rec
 constexpr std::size_t kDefaultMaxSamples = 10000000;  // --max-samples lifts it
 constexpr double kMinStep = 1e-4;                     // s; a finer step is resampled (--dt)
 constexpr double kMaxAcceleration = 1e6;              // gal, in magnitude; else --units
+
+// The relative difference within which two statements of a record's step
+// agree (a declared step, --dt, the time column's).
+constexpr double kStepAgreement = 1e-4;
 
 // What the command line says about the input.
 struct ReadOptions {

@@ -3,6 +3,8 @@
 // criteria of each set must fail.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <functional>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "criteria.h"
+#include "text.h"
 #include "synthesis/target_sa.h"
 
 namespace {
@@ -177,6 +180,22 @@ TEST(Criteria, LinesNameTheSetTheRunAndTheFailures) {
                             "unrounded)\n"),
             std::string::npos)
       << near.str();
+}
+
+// A figure built on infinity or not-a-number never passes, whatever the
+// comparison said (inf >= 0.85 holds), and reads "undefined".
+TEST(Criteria, NoPassOnAValueThatIsNotFinite) {
+  spectra::Verdict verdict;
+  const double inf = std::numeric_limits<double>::infinity();
+  verdict.add("minimum ratio", spectra::format("%.3f", inf), inf >= 0.85, "at least 0.85", "");
+  verdict.add("CoV", spectra::format("%.3f", std::nan("")), true, "at most 0.05", "");
+  ASSERT_EQ(verdict.criteria.size(), 2u);
+  for (const spectra::Criterion& criterion : verdict.criteria) {
+    EXPECT_FALSE(criterion.pass) << criterion.name;
+    EXPECT_EQ(criterion.figure, "undefined") << criterion.name;
+  }
+  EXPECT_FALSE(verdict.pass);
+  EXPECT_EQ(verdict.failed, (std::vector<std::string>{"minimum ratio", "CoV"}));
 }
 
 TEST(Criteria, ChoiceOption) {

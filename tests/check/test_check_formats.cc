@@ -84,6 +84,12 @@ std::vector<Case> cases() {
      "unit gal (the file names none; --units gal|g|m/s2 to change)"},
     {"OneColumnWithDt", "1.5\n-2\n0.25\n1\n", with(0.02), Format::columns, 0.02, Unit::gal,
      {1.5, -2, 0.25, 1}, 4, "one column of values, dt from --dt"},
+    {"OneColumnDeclaredStep", "# dt = 0.02 s, unit g\n1\n-0.5\n", with(0), Format::columns, 0.02,
+     Unit::g, {kG, -0.5 * kG}, 2, "one column of values, dt from the file"},
+    // A sampling rate in the header against the time column's step.
+    {"DeclaredRateContradictsTimes", "# SAMPLING RATE= 50Hz\n0,1\n0.01,2\n0.02,3\n", with(0),
+     Format::columns, 0, Unit::gal, {}, 0,
+     "rec:1: the file declares the step 0.02 s, but its time column steps by 0.01 s", true},
     {"OneColumnWithoutDt", "1.5\n-2\n", with(0), Format::columns, 0, Unit::gal, {}, 0,
      "rec:1: one column of values: give their time step with --dt", true},
     // The header names g, the option gal: which is right cannot be guessed.

@@ -13,6 +13,7 @@
 
 #include "csv.h"
 #include "output.h"
+#include "record.h"
 #include "report.h"
 #include "response.h"
 #include "svg.h"
@@ -195,6 +196,32 @@ TEST(Picture, WellFormedWithBothCurvesBandAndEscapedName) {
   const std::string command = "'" + xmllint + "' --noout '" + (dir / "picture.svg").string() + "'";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   fs::remove_all(dir);
+}
+
+// Records at the ends of what is read: far from time zero (neighbouring
+// ticks one double apart), silent, the largest accelerations: each picture
+// is finished and every number in it is finite.
+TEST(Picture, AnyFiniteRangeGivesFiniteNumbers) {
+  const struct {
+    double start, dt, scale;
+    int count;
+    const char* reason;
+  } kRows[] = {
+      {std::ldexp(1.0, 60), 256.0, 100.0, 4, "times from 2^60 s, where the tick loop never ended"},
+      {0.0, 0.01, 0.0, 400, "a silent record"},
+      {0.0, 1e-4, spectra::kMaxAcceleration, 400, "the largest accelerations at the finest step"},
+  };
+  for (const auto& row : kRows) {
+    spectra::Record record;
+    record.source = "r.csv";
+    record.start_time = row.start;
+    record.dt = row.dt;
+    record.time_resolution = row.dt;
+    for (int i = 0; i < row.count; ++i) record.acc.push_back(row.scale * std::sin(0.3 * i));
+    const std::string svg = check::format_svg(check::run_check(record, {}));
+    EXPECT_NE(svg.find("</svg>"), std::string::npos) << row.reason;
+    EXPECT_FALSE(std::regex_search(svg, std::regex("[^a-z](inf|nan)[^a-z]"))) << row.reason;
+  }
 }
 
 TEST(Picture, EscapeKeepsValidUtf8) {

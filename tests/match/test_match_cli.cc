@@ -3,6 +3,7 @@
 // record written when the criteria are not met, the times of a finer step).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -122,6 +123,26 @@ TEST_F(MatchCli, StopWithoutMatchStillWritesBestRecord) {
   const spectra::Record written = spectra::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 2500u);
   EXPECT_NE(read_file(out).find(" time(sec),\"matched-Acc(gal) to jp-l2\"\n    0.00,"), std::string::npos);
+}
+
+// Each iterate's line leaves as it is judged: some flush of the report
+// ends with the line of iteration 1, before the rest of the report exists.
+TEST_F(MatchCli, ProgressLeavesAsItGoes) {
+  struct Flushes : std::stringbuf {
+    std::vector<std::string> seen;
+    int sync() override {
+      seen.push_back(str());
+      return 0;
+    }
+  } flushes;
+  std::ostream out(&flushes);
+  std::ostringstream err;
+  match::run({seed_, dir_.file("out.csv"), "--max-iterations=2"}, out, err);
+  const auto after_first = std::find_if(flushes.seen.begin(), flushes.seen.end(), [](const std::string& text) {
+    return text.rfind("\niteration   1 ") != std::string::npos && text.find("kept:") == std::string::npos;
+  });
+  EXPECT_NE(after_first, flushes.seen.end()) << flushes.str();
+  EXPECT_NE(flushes.str().find("\nkept: iteration "), std::string::npos) << flushes.str();
 }
 
 // A step finer than the hundredths of F8.2: the times keep the seed's own

@@ -59,10 +59,8 @@ TEST(OutputLayouts, WrittenAsLaidOutAndReadBack) {
   for (const auto& row : kRows) {
     const std::string text = match::format_record_file(times, acc, row.layout);
     EXPECT_EQ(text, row.text) << row.reason;
-    spectra::ReadOptions options;
-    options.dt = 0.01;  // the step of the columns layout
-    std::istringstream in(text);
-    const spectra::Record read = spectra::parse_record(in, "out", options);
+    std::istringstream in(text);  // columns: the step from its header line
+    const spectra::Record read = spectra::parse_record(in, "out");
     EXPECT_EQ(read.unit, row.layout.unit) << row.reason;
     ASSERT_EQ(read.acc.size(), 3u) << row.reason;
     EXPECT_DOUBLE_EQ(read.dt, 0.01) << row.reason;

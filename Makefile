@@ -72,13 +72,16 @@ sanitize:
 	$(SANITIZE_ENV) cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
 
-# The answer reader under libFuzzer (clang, one worker), for FUZZ_SECONDS
-# seconds over the corpus in tests/fuzz/corpus; new inputs go to
-# build-fuzz/new-corpus, merge them in with tests/fuzz/merge_corpus.sh.
-# The script installs clang and its run-times first when they are missing.
+# The answer reader and the record reader under libFuzzer (clang, one
+# worker), each for FUZZ_SECONDS seconds over its corpus in tests/fuzz
+# (corpus, record-corpus); new inputs go to build-fuzz/new-corpus and
+# new-record-corpus, merge answer inputs in with tests/fuzz/merge_corpus.sh.
+# FUZZ_TARGETS=fuzz_record runs one. The script installs clang and its
+# run-times first when they are missing.
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= fuzz_answers fuzz_record
 fuzz:
-	sh tests/fuzz/run_fuzz.sh build-fuzz $(FUZZ_SECONDS)
+	for target in $(FUZZ_TARGETS); do sh tests/fuzz/run_fuzz.sh build-fuzz $(FUZZ_SECONDS) $$target || exit 1; done
 
 # The three programs for 64-bit Windows, cross-compiled with mingw-w64 and
 # linked statically, into build-windows/; test-windows runs them under wine

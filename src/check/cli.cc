@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "csv.h"
+#include "input_os.h"
 #include "html.h"
 #include "output.h"
 #include "provenance.h"
@@ -74,8 +75,17 @@ std::string output_path(const std::string& given, const std::string& input, bool
 
 }  // namespace
 
-spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading) {
-  spectra::Record record = spectra::read_record_file(path, reading);
+spectra::Record read_record(const std::string& path, const spectra::ReadOptions& reading,
+                            const char* program, std::ostream& err) {
+  const std::unique_ptr<std::istream> pipe = os::open_named_pipe(path, kWriterPatienceMs, [&] {
+    err << program << ": " << spectra::printable(path) << ": waiting for a writer\n" << std::flush;
+  });
+  return pipe ? spectra::parse_record(*pipe, path, reading) : spectra::read_record_file(path, reading);
+}
+
+spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading,
+                           std::ostream& err) {
+  spectra::Record record = read_record(path, reading, "seedacc-check", err);
   if (reading.dt > 0.0 && !record.one_column &&
       std::fabs(record.dt - reading.dt) > spectra::kStepAgreement * reading.dt) {
     throw spectra::InputError(spectra::format(
@@ -315,7 +325,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
     page_records[i].file = options.inputs[i];
     try {
       results[i] = std::make_unique<CheckResult>(
-          run_check(read_input(options.inputs[i], options.reading), options.criteria));
+          run_check(read_input(options.inputs[i], options.reading, err), options.criteria));
       if (!options.html_path.empty()) page_records[i].facts = page::file_facts(options.inputs[i]);
       page_records[i].result = results[i].get();
     } catch (const std::exception& error) {

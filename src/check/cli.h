@@ -75,11 +75,22 @@ bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
 const std::vector<std::string>& reading_option_names();
 std::string reading_usage();
 
-// Reads the record at `path` as `reading` says (record.h). --dt, when
+// How long a named pipe's writer is awaited before the wait is said.
+constexpr int kWriterPatienceMs = 1000;
+
+// Reads the record at `path` as `reading` says (record.h). A named pipe is
+// read as its writer writes; when none has written within
+// kWriterPatienceMs, "PROGRAM: PATH: waiting for a writer" goes to `err`
+// once (PROGRAM is `program`) and the wait goes on.
+spectra::Record read_record(const std::string& path, const spectra::ReadOptions& reading,
+                            const char* program, std::ostream& err);
+
+// Reads the record at `path` as read_record does. --dt, when
 // given, must agree with a step the file gives itself (the check never
 // resamples): otherwise throws InputError naming the file, as for every
 // fault of the file.
-spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading);
+spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading,
+                           std::ostream& err);
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside

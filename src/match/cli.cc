@@ -321,8 +321,10 @@ namespace {
 // Reads, prepares and matches the seed of `job`, and lays out its file and
 // report; writes no file. With a `live` stream (one seed in the run) the
 // report's head and a line per iterate go there as they are made, flushed,
-// and the outcome's report holds the rest.
-Outcome match_one(const Job& job, const Options& options, std::ostream* live) {
+// and the outcome's report holds the rest; a wait for a named pipe's writer
+// is then said on `live_err`.
+Outcome match_one(const Job& job, const Options& options, std::ostream* live,
+                  std::ostream* live_err) {
   Outcome outcome;
   const auto failed = [&](const std::string& message, const char* verdict) {
     outcome.status = kExitFailure;
@@ -331,7 +333,9 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live) {
     return outcome;
   };
   try {
-    spectra::Record seed = spectra::read_record_file(job.input, options.reading);
+    std::ostringstream unheard;
+    spectra::Record seed = check::read_record(job.input, options.reading, "seedacc-match",
+                                              live_err != nullptr ? *live_err : unheard);
     const std::string prepared = prepare_seed(seed, options);
     if (seed.acc.size() < kMinSamples) {
       return failed(format("%s: %zu samples; matching needs at least %zu", job.input.c_str(),
@@ -353,7 +357,7 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live) {
       *live << head << std::flush;
       head.clear();
     }
-    Settings settings{options.criteria, options.max_iterations, options.layout};
+    Settings settings{options.criteria, options.max_iterations, options.layout, {}};
     settings.output.source = job.input;
     settings.output.target = options.criteria.target.name();
     settings.on_iteration = [live, &head](int pass, int iteration, const IterationSummary& step) {
@@ -465,7 +469,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     outcomes[i] = std::move(outcome);
   };
   run_in_order(jobs.size(), options.threads > 0 ? options.threads : default_threads(),
-               [&](std::size_t i) { return match_one(jobs[i], options, jobs.size() == 1 ? &out : nullptr); },
+               [&](std::size_t i) {
+                 const bool one = jobs.size() == 1;
+                 return match_one(jobs[i], options, one ? &out : nullptr, one ? &err : nullptr);
+               },
                deliver);
   if (!options.out_dir.empty()) out << format_batch_summary(jobs, outcomes);
   out.flush();

@@ -260,6 +260,11 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
   }
   if (columns == 1) {
     require_samples(values.size(), end, lines);
+    // Each value was held to the unit named before it; a unit named after
+    // some of them holds them too, and the fault is told at its line.
+    if (named) {
+      for (const double value : values) limit_acceleration(value, record.unit, unit_line, lines);
+    }
     record.one_column = true;
     record.dt_declared = !(options.dt > 0.0);
     record.dt = record.dt_declared ? *declared : options.dt;

@@ -31,7 +31,6 @@ using testsupport::write_file;
 
 // What the work folder holds before the run, besides the record good.csv.
 enum class Setup {
-  none,
   old_outputs,   // table.csv and pic.svg hold "old"
   devices,       // null and full: the character devices 1,3 and 1,7
   fifo,          // pipe.csv, a named pipe the test reads
@@ -39,6 +38,8 @@ enum class Setup {
   link,          // link.csv -> sub/real.csv, which holds "old"
   modes,         // table.csv 0600 and pic.svg 0444, both "old"
   planted,       // table.csv.tmp-0 a link to victim.txt, pic.svg.tmp-0 a file
+  fifo_input,    // in.csv, a named pipe the test writes good.csv to once the
+                 // program says it waits for a writer
 };
 
 struct Row {
@@ -70,6 +71,8 @@ const Row kRows[] = {
      "a replaced file keeps its mode"},
     {"good.csv --csv table.csv --svg pic.svg", Setup::planted, -1, 0, 0, "",
      "the predictable first names are taken: a planted link and a file are left alone"},
+    {"in.csv", Setup::fifo_input, 0, 0, 0, "seedacc-check: in.csv: waiting for a writer\n",
+     "a named pipe as input: the wait for its writer is said, then what it writes is read"},
     {"good.csv --csv table.csv --svg pic.svg", Setup::old_outputs, 1, SIGINT, -SIGINT, "",
      "an interrupt once the temporaries are written: the step is undone, all old, nothing left"},
     {"good.csv --csv table.csv --svg pic.svg", Setup::old_outputs, 2, SIGTERM, -SIGTERM, "",
@@ -130,13 +133,13 @@ void prepare(Setup setup, const TempDir& dir) {
     chmod(dir.file(name).c_str(), mode);
   };
   switch (setup) {
-    case Setup::none: break;
     case Setup::old_outputs: file("table.csv", "old\n", 0644), file("pic.svg", "old\n", 0644); break;
     case Setup::devices:
       ASSERT_EQ(mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0) << "needs root";
       ASSERT_EQ(mknod(dir.file("full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
       break;
     case Setup::fifo: ASSERT_EQ(mkfifo(dir.file("pipe.csv").c_str(), 0644), 0); break;
+    case Setup::fifo_input: ASSERT_EQ(mkfifo(dir.file("in.csv").c_str(), 0644), 0); break;
     case Setup::fd_link: fs::create_symlink("/proc/self/fd/1", dir.file("out.link")); break;
     case Setup::link:
       fs::create_directory(dir.file("sub"));
@@ -175,7 +178,6 @@ void check_files(const Row& row, const TempDir& dir, const testsupport::ProcessR
   const Reference& fresh = reference();
   const bool new_set = row.ending == 0 || row.pause >= 2;
   switch (row.setup) {
-    case Setup::none: break;
     case Setup::old_outputs:
       EXPECT_EQ(names(dir.path()), "good.csv pic.svg table.csv");
       EXPECT_TRUE(read_file(dir.file("table.csv")) == (new_set ? fresh.table : "old\n")) << "table";
@@ -186,6 +188,7 @@ void check_files(const Row& row, const TempDir& dir, const testsupport::ProcessR
       EXPECT_TRUE(S_ISCHR(type_and_mode(dir.file("null"))) && S_ISCHR(type_and_mode(dir.file("full"))));
       break;
     case Setup::fifo: EXPECT_TRUE(S_ISFIFO(type_and_mode(dir.file("pipe.csv")))); break;
+    case Setup::fifo_input: EXPECT_EQ(result.out.rfind("seedacc-check: in.csv\n", 0), 0u); break;
     case Setup::fd_link:
       EXPECT_TRUE(is_link(dir.file("out.link")));
       EXPECT_TRUE(result.out.compare(0, fresh.table.size(), fresh.table) == 0) << "no table first";
@@ -232,6 +235,15 @@ TEST_P(OutputStep, EndsAsTheRowSays) {
   if (row.pause != 0) {
     options.on_stop = [&row](pid_t pid, int stop) {
       if (stop == row.pause) kill(pid, row.signal);
+    };
+  }
+  if (row.setup == Setup::fifo_input) {
+    options.trigger = "waiting for a writer";
+    options.action = [&dir](pid_t) {
+      const int fd = open(dir.file("in.csv").c_str(), O_WRONLY | O_NONBLOCK);
+      const std::string text = record();
+      if (fd >= 0 && write(fd, text.data(), text.size()) < 0) ADD_FAILURE() << "no write";
+      if (fd >= 0) close(fd);
     };
   }
   std::string drained;

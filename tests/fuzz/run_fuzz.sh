@@ -1,14 +1,16 @@
 #!/bin/sh
-# run_fuzz.sh BUILD_DIR SECONDS: builds the libFuzzer target fuzz_answers
-# with clang in BUILD_DIR and runs it for SECONDS seconds, one worker, over
-# the committed corpus tests/fuzz/corpus. Inputs that reach new code go to
-# BUILD_DIR/new-corpus (the committed corpus is only read); crashes, hangs
-# and leaks go to BUILD_DIR/artifacts. Merge new inputs in with
-# tests/fuzz/merge_corpus.sh.
+# run_fuzz.sh BUILD_DIR SECONDS [TARGET]: builds the libFuzzer target TARGET
+# (fuzz_answers, the default, or fuzz_record) with clang in BUILD_DIR and
+# runs it for SECONDS seconds, one worker, over its committed corpus
+# (tests/fuzz/corpus, or tests/fuzz/record-corpus). Inputs that reach new
+# code go to BUILD_DIR/new-corpus (or new-record-corpus; the committed
+# corpus is only read); crashes, hangs and leaks go to BUILD_DIR/artifacts.
+# Merge new answer inputs in with tests/fuzz/merge_corpus.sh.
 set -eu
 
 build=${1:-build-fuzz}
 seconds=${2:-60}
+target=${3:-fuzz_answers}
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 
@@ -29,15 +31,21 @@ cmake -S "$top" -B "$top/$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DSEEDACC_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
-cmake --build "$top/$build" --target fuzz_answers -j 2
+cmake --build "$top/$build" --target "$target" -j 2
 
-mkdir -p "$top/$build/new-corpus" "$top/$build/artifacts"
+# -max_len: a dialogue's answers are a few short lines, and longer inputs
+# only repeat what short ones reach; a record's headers and a few lines of
+# numbers fit in 4096 bytes. -timeout 10: a reader that loops on such an
+# input for ten seconds is hanging.
+if [ "$target" = fuzz_record ]; then
+  corpus=record-corpus new=new-record-corpus max_len=4096 dict=
+else
+  corpus=corpus new=new-corpus max_len=512 dict="-dict=$here/answers.dict"
+fi
+mkdir -p "$top/$build/$new" "$top/$build/artifacts"
 cd "$top/$build"
-# -max_len 512: a dialogue's answers are a few short lines; longer inputs
-# only repeat what short ones reach. -timeout 10: a reader that loops on
-# 512 bytes for ten seconds is hanging.
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ./fuzz_answers -max_len=512 -timeout=10 -rss_limit_mb=2048 \
+  "./$target" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
   -max_total_time="$seconds" -print_final_stats=1 \
-  -dict="$here/answers.dict" -artifact_prefix="$top/$build/artifacts/" \
-  new-corpus "$here/corpus"
+  $dict -artifact_prefix="$top/$build/artifacts/" \
+  "$new" "$here/$corpus"

@@ -74,7 +74,8 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessOpt
         wait_status = state;
       }
     }
-    if (!acted && result.out.find(options.trigger) != std::string::npos) {
+    if (!acted && (result.out.find(options.trigger) != std::string::npos ||
+                   result.err.find(options.trigger) != std::string::npos)) {
       acted = true;
       if (options.action) options.action(pid);
     }

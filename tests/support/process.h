@@ -22,8 +22,8 @@ struct ProcessOptions {
   std::string input;           // written to standard input
   bool keep_stdin_open = false;  // do not close standard input after `input`
   bool ignore_sigint = false;  // start the child with SIGINT ignored
-  // Once standard output holds `trigger`, `action` runs with the child's
-  // process id (to send a signal, drain a pipe ...), once.
+  // Once standard output or standard error holds `trigger`, `action` runs
+  // with the child's process id (to send a signal, drain a pipe ...), once.
   std::string trigger;
   std::function<void(pid_t)> action;
   int timeout_seconds = 30;    // the child is killed after this long

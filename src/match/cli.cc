@@ -357,7 +357,7 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live,
       *live << head << std::flush;
       head.clear();
     }
-    Settings settings{options.criteria, options.max_iterations, options.layout};
+    Settings settings{options.criteria, options.max_iterations, options.layout, {}};
     settings.output.source = job.input;
     settings.output.target = options.criteria.target.name();
     settings.on_iteration = [live, &head](int pass, int iteration, const IterationSummary& step) {

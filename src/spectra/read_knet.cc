@@ -79,7 +79,7 @@ double read_scale(const Line& line, const LineReader& lines, std::optional<Unit>
     lines.fail(line.number, "expected a scale factor such as \"7845(gal)/8223790\", found " +
                                 excerpt(text));
   }
-  unit = find_unit(text.substr(open, slash - open));
+  unit = unit_named_in(Line{std::string(text.substr(open, slash - open)), line.number}, lines);
   return numerator / denominator;
 }
 

@@ -123,6 +123,10 @@ std::vector<Case> cases() {
     {"KnetMaxAccDisagrees", knet("7.5"), with(0), Format::knet, 0.01, Unit::gal, {-2.5}, 6,
      "warning: line 15: Max. Acc. 7.5 gal in the header, but the record's peak after removing "
      "the mean is 5 gal"},
+    // A scale factor that names two units is a fault of its line, like any
+    // other, not an escaped exception without the file's name.
+    {"KnetScaleNamesTwoUnits", knet("5").replace(std::string(kKnetHeader).find("1000(gal)"), 9, "1000(gal)(g)"),
+     with(0), Format::knet, 0, Unit::gal, {}, 0, "rec:14: the line names two units", true},
     {"KnetComponentContradicted", knet("5"), with(0, {}, "EW"), Format::knet, 0, Unit::gal, {}, 0,
      "rec:13: the file holds the component NS, not EW", true},
     {"KnetCountNotANumber", knet("5", "     5    1O\n"), with(0), Format::knet, 0, Unit::gal, {}, 0,

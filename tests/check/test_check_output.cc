@@ -1,13 +1,10 @@
-// The output step of seedacc-check as a real process meets it: outputs that
-// are devices, named pipes or links, files with their own modes, names
-// planted where the temporary files go, and signals while the outputs are
-// put in place (the test build, which stops itself at its pause points and
-// makes the first temporary name of each output predictable). One runner,
-// one row per case.
+// seedacc-check's files as a real process meets them: outputs that are
+// devices, pipes or links, modes, planted names, signals during the output
+// step (the test build: pause points, predictable first names), a pipe as
+// input. One runner, one row per case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -15,7 +12,6 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -108,10 +104,6 @@ const Reference& reference() {
   return made;
 }
 
-bool is_link(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
 mode_t type_and_mode(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
@@ -155,24 +147,6 @@ void prepare(Setup setup, const TempDir& dir) {
   }
 }
 
-// Reads the named pipe as it is written, for at most 20 s; the content.
-std::string drain(const std::string& path) {
-  std::string content;
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  bool writer_seen = false;
-  while (fd >= 0 && std::chrono::steady_clock::now() < deadline) {
-    pollfd watch{fd, POLLIN, 0};
-    if (poll(&watch, 1, 10) <= 0) continue;
-    char buffer[4096];
-    const ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got > 0) content.append(buffer, static_cast<std::size_t>(got)), writer_seen = true;
-    if (got == 0 && writer_seen) break;
-  }
-  if (fd >= 0) close(fd);
-  return content;
-}
-
 // What the folder holds after the run, row by row.
 void check_files(const Row& row, const TempDir& dir, const testsupport::ProcessResult& result) {
   const Reference& fresh = reference();
@@ -190,12 +164,12 @@ void check_files(const Row& row, const TempDir& dir, const testsupport::ProcessR
     case Setup::fifo: EXPECT_TRUE(S_ISFIFO(type_and_mode(dir.file("pipe.csv")))); break;
     case Setup::fifo_input: EXPECT_EQ(result.out.rfind("seedacc-check: in.csv\n", 0), 0u); break;
     case Setup::fd_link:
-      EXPECT_TRUE(is_link(dir.file("out.link")));
+      EXPECT_TRUE(S_ISLNK(type_and_mode(dir.file("out.link"))));
       EXPECT_TRUE(result.out.compare(0, fresh.table.size(), fresh.table) == 0) << "no table first";
       EXPECT_NE(result.out.find("\nverdict"), std::string::npos);
       break;
     case Setup::link:
-      EXPECT_TRUE(is_link(dir.file("link.csv")));
+      EXPECT_TRUE(S_ISLNK(type_and_mode(dir.file("link.csv"))));
       EXPECT_TRUE(read_file(dir.file("sub/real.csv")) == fresh.table) << "the linked file not replaced";
       EXPECT_EQ(type_and_mode(dir.file("sub/real.csv")) & 0777, 0640u);
       EXPECT_EQ(names(dir.file("sub")), "real.csv");
@@ -210,7 +184,7 @@ void check_files(const Row& row, const TempDir& dir, const testsupport::ProcessR
       EXPECT_EQ(names(dir.path()), "good.csv pic.svg pic.svg.tmp-0 table.csv table.csv.tmp-0 victim.txt");
       EXPECT_TRUE(read_file(dir.file("victim.txt")) == "victim\n") << "the planted link was followed";
       EXPECT_EQ(read_file(dir.file("pic.svg.tmp-0")), "mine\n");
-      EXPECT_TRUE(is_link(dir.file("table.csv.tmp-0")));
+      EXPECT_TRUE(S_ISLNK(type_and_mode(dir.file("table.csv.tmp-0"))));
       EXPECT_TRUE(read_file(dir.file("table.csv")) == fresh.table) << "table";
       break;
   }
@@ -246,9 +220,13 @@ TEST_P(OutputStep, EndsAsTheRowSays) {
       if (fd >= 0) close(fd);
     };
   }
-  std::string drained;
-  std::thread reader;
-  if (row.setup == Setup::fifo) reader = std::thread([&] { drained = drain(dir.file("pipe.csv")); });
+  std::thread reader;  // the pipe's reader, for 20 s at most
+  const std::string drained = dir.file("drained");
+  if (row.setup == Setup::fifo) {
+    reader = std::thread([&] {
+      EXPECT_EQ(std::system(("timeout 20 cat '" + dir.file("pipe.csv") + "' >'" + drained + "'").c_str()), 0);
+    });
+  }
   const testsupport::ProcessResult result = testsupport::run_process(argv, options);
   if (reader.joinable()) reader.join();
   EXPECT_EQ(result.exited ? result.status : -result.signal, row.ending);
@@ -257,7 +235,7 @@ TEST_P(OutputStep, EndsAsTheRowSays) {
   } else {
     EXPECT_NE(result.err.find(row.err), std::string::npos) << result.err;
   }
-  if (row.setup == Setup::fifo) EXPECT_TRUE(drained == reference().table) << drained.size() << " bytes read";
+  if (row.setup == Setup::fifo) EXPECT_TRUE(read_file(drained) == reference().table);
   check_files(row, dir, result);
 }
 

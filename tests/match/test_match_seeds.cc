@@ -168,6 +168,10 @@ TEST_P(SeedMatch, WrittenRecordMeetsEveryCriterion) {
   testsupport::TempDir dir;
   testsupport::ProcessOptions options;
   options.dir = dir.path();
+  // Not the 30 s of a quick child: the slowest seeds (two passes, some 80
+  // iterations) take longer under the sanitizers on a busy machine; the
+  // test's own ctest TIMEOUT bounds the run.
+  options.timeout_seconds = 300;
   options.input = std::string(seed.answers) + "seed.csv\n";
   ASSERT_TRUE(run_process({SEEDACC_PATH}, options).exited);
   options.input.clear();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "end_motion.h"
 #include "process.h"
 #include "record_file.h"
 #include "target.h"
@@ -121,18 +122,6 @@ double arias_time(const std::vector<double>& acc, double share, double dt) {
 
 double d5_95(const std::vector<double>& acc) {
   return arias_time(acc, 0.95, 0.01) - arias_time(acc, 0.05, 0.01);
-}
-
-// Final velocity (cm/s) and displacement (cm) of `acc` (gal, step dt) by
-// the trapezoidal rule from rest, in long double.
-void integrate(const std::vector<double>& acc, double dt, long double& velocity,
-               long double& displacement) {
-  velocity = displacement = 0.0L;
-  for (std::size_t i = 1; i < acc.size(); ++i) {
-    const long double next = velocity + 0.5L * dt * (acc[i - 1] + acc[i]);
-    displacement += 0.5L * dt * (velocity + next);
-    velocity = next;
-  }
 }
 
 // A matched record starts and ends at rest: its first sample is 0 exactly,

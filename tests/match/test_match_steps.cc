@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "band_duration.h"
+#include "end_motion.h"
 #include "baseline.h"
 #include "localization.h"
 #include "envelope_pull.h"
@@ -122,17 +123,6 @@ TEST(EnvelopePull, FullStrengthGivesTheSeedsShape) {
   const double floor = 0.02 * 10.0 / std::sqrt(2.0);
   const double expected = (level * 3.0 * std::sqrt(0.5) + floor) / (level * std::sqrt(0.5) + floor);
   EXPECT_NEAR(envelope[3 * n / 4] / envelope[n / 4], expected, 1e-3);
-}
-
-// Final velocity and displacement by the trapezoidal rule, in long double.
-void integrate(const std::vector<double>& acc, double dt, long double& velocity,
-               long double& displacement) {
-  velocity = displacement = 0.0L;
-  for (std::size_t i = 1; i < acc.size(); ++i) {
-    const long double next = velocity + 0.5L * dt * (acc[i - 1] + acc[i]);
-    displacement += 0.5L * dt * (velocity + next);
-    velocity = next;
-  }
 }
 
 TEST(Baseline, EndFixZeroesTheEndAndLeavesTheRest) {

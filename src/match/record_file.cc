@@ -105,19 +105,11 @@ const char* output_format_name(OutputFormat format) {
 }
 
 std::string output_format_choices() {
-  std::string text;
-  for (const OutputFormat format : kFormats) {
-    text += (text.empty() ? "" : "|") + std::string(output_format_name(format));
-  }
-  return text;
+  return spectra::choices_text(kFormats, output_format_name);
 }
 
 OutputFormat parse_output_format(std::string_view name) {
-  for (const OutputFormat format : kFormats) {
-    if (name == output_format_name(format)) return format;
-  }
-  throw std::invalid_argument("unknown output format '" + std::string(name) + "': one of " +
-                              output_format_choices());
+  return spectra::parse_choice(name, kFormats, output_format_name, "output format");
 }
 
 int significant_digits(const OutputLayout& layout) {

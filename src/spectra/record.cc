@@ -66,20 +66,10 @@ const char* format_name(Format format) {
   return "columns";
 }
 
-std::string format_choices() {
-  std::string text;
-  for (const Format format : kFormats) {
-    text += (text.empty() ? "" : "|") + std::string(format_name(format));
-  }
-  return text;
-}
+std::string format_choices() { return choices_text(kFormats, format_name); }
 
 Format parse_format_name(std::string_view name) {
-  for (const Format format : kFormats) {
-    if (name == format_name(format)) return format;
-  }
-  throw std::invalid_argument("unknown format '" + std::string(name) + "': one of " +
-                              format_choices());
+  return parse_choice(name, kFormats, format_name, "format");
 }
 
 std::string parse_component_name(std::string_view name) {

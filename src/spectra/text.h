@@ -1,6 +1,8 @@
-// text.h: the one printf-style helper behind every line of the reports.
+// text.h: the text helpers behind the reports and the command lines.
 #pragma once
 
+#include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,5 +21,26 @@ bool read_decimal(std::string_view text, double& value);
 // or \xHH), so that a name prints on one line. Backslashes stay as they
 // are (they separate the folders of a Windows path).
 std::string printable(std::string_view text);
+
+// The names of every value of `all` joined by '|', as a usage text lists
+// the choices of an option ("gal|g|m/s2"); `name_of` names one value.
+template <typename Choice, std::size_t N>
+std::string choices_text(const Choice (&all)[N], const char* (*name_of)(Choice)) {
+  std::string text;
+  for (const Choice choice : all) text += (text.empty() ? "" : "|") + std::string(name_of(choice));
+  return text;
+}
+
+// The value of `all` whose name is exactly `name`. Throws
+// std::invalid_argument "unknown WHAT 'NAME': one of CHOICES" otherwise.
+template <typename Choice, std::size_t N>
+Choice parse_choice(std::string_view name, const Choice (&all)[N],
+                    const char* (*name_of)(Choice), const char* what) {
+  for (const Choice choice : all) {
+    if (name == name_of(choice)) return choice;
+  }
+  throw std::invalid_argument("unknown " + std::string(what) + " '" + std::string(name) +
+                              "': one of " + choices_text(all, name_of));
+}
 
 }  // namespace spectra

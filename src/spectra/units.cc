@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "motion.h"
+#include "text.h"
 
 namespace spectra {
 namespace {
@@ -50,19 +51,9 @@ double gal_per_unit(Unit unit) {
   return 1.0;
 }
 
-std::string unit_choices() {
-  std::string text;
-  for (const Unit unit : kUnits) text += (text.empty() ? "" : "|") + std::string(unit_name(unit));
-  return text;
-}
+std::string unit_choices() { return choices_text(kUnits, unit_name); }
 
-Unit parse_unit_name(std::string_view name) {
-  for (const Unit unit : kUnits) {
-    if (name == unit_name(unit)) return unit;
-  }
-  throw std::invalid_argument("unknown unit '" + std::string(name) + "': one of " +
-                              unit_choices());
-}
+Unit parse_unit_name(std::string_view name) { return parse_choice(name, kUnits, unit_name, "unit"); }
 
 std::optional<Unit> find_unit(std::string_view line) {
   // Units in brackets first; bare words only when no bracket holds one.

@@ -235,7 +235,9 @@ TEST_P(OutputStep, EndsAsTheRowSays) {
   } else {
     EXPECT_NE(result.err.find(row.err), std::string::npos) << result.err;
   }
-  if (row.setup == Setup::fifo) EXPECT_TRUE(read_file(drained) == reference().table);
+  if (row.setup == Setup::fifo) {
+    EXPECT_TRUE(read_file(drained) == reference().table);
+  }
   check_files(row, dir, result);
 }
 

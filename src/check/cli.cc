@@ -163,7 +163,7 @@ std::string usage_text() {
   return "usage: seedacc-check FILE... [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C]\n"
-         "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
+         "                     [--target NAME] [--target-units U] [--target-damping H]\n"
          "                     [--max-samples N]\n"
          "  FILE           record: time (s) and acceleration in columns, as seedacc\n"
          "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"

@@ -3,7 +3,7 @@
 //   seedacc-check FILE... [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--csv OUT] [--svg OUT] [--html OUT]
 //                 [--format NAME] [--units U] [--dt DT] [--component C]
-//                 [--target SPEC] [--target-units U] [--target-damping H]
+//                 [--target NAME] [--target-units U] [--target-damping H]
 //
 // Options may come before or after the files and may also be written
 // --name=value. Exit status: 0 when every report was printed (whatever the

@@ -15,7 +15,7 @@ const std::vector<std::string>& target_option_names() {
 bool read_target_option(spectra::TargetRequest& request, const std::string& name,
                         const std::string& value) {
   if (name == "--target") {
-    request.spec = value;
+    request.given = value;
   } else if (name == "--target-units") {
     if (spectra::find_sa_unit(value) == nullptr) {
       throw UsageError("--target-units must be one of " + spectra::sa_unit_names() + ", got '" +
@@ -63,7 +63,7 @@ std::string option_lines(const std::string& option, std::size_t column,
 }  // namespace
 
 std::string target_usage(std::size_t column) {
-  return option_lines("--target SPEC", column,
+  return option_lines("--target NAME", column,
                       {spectra::format("the target spectrum (default %s): jp-l2 or jp-l1",
                                        spectra::kDefaultTarget),
                        "[:z=Z,ground=1|2|3], asce7:sds=S,sd1=S,tl=T[,mce],",

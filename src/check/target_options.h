@@ -1,7 +1,7 @@
 // target_options.h: the target's options, as seedacc-check and
 // seedacc-match both take them:
 //
-//   --target SPEC       jp-l2 (default), jp-l1, asce7:..., ec8:... or a FILE
+//   --target NAME       jp-l2 (default), jp-l1, asce7:..., ec8:... or a FILE
 //   --target-units U    the unit of a FILE's Sa when its header has none
 //   --target-damping H  the damping ratio a FILE is given for
 #pragma once

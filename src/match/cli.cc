@@ -221,7 +221,7 @@ std::string usage_text() {
   return "usage: seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]\n"
          "                     [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]\n"
          "                     [--format NAME] [--units U] [--dt DT] [--component C] [--pad]\n"
-         "                     [--target SPEC] [--target-units U] [--target-damping H]\n"
+         "                     [--target NAME] [--target-units U] [--target-damping H]\n"
          "                     [--max-samples N]\n"
          "                     [--output-format F] [--digits N] [--output-units U]\n"
          "       seedacc-match SEED... --out-dir DIR [-j N] [the options above]\n"

@@ -3,7 +3,7 @@
 //   seedacc-match SEED.csv OUT.csv [--damping H] [--range F1:F2]
 //                 [--criteria us|jp|both] [--max-iterations N] [--html OUT.html]
 //                 [--format NAME] [--units U] [--dt DT] [--component C] [--pad]
-//                 [--target SPEC] [--target-units U] [--target-damping H]
+//                 [--target NAME] [--target-units U] [--target-damping H]
 //                 [--output-format F] [--digits N] [--output-units U]
 //   seedacc-match SEED... --out-dir DIR [-j N] [the options above]
 //

@@ -114,7 +114,7 @@ std::string joined(const std::vector<std::string>& words) {
 
 // The parameters after the colon: key=value pairs (a bare word has an
 // empty value), each key once.
-std::map<std::string, std::string> split_parameters(const std::string& spec,
+std::map<std::string, std::string> split_parameters(const std::string& given,
                                                     const std::string& text) {
   std::map<std::string, std::string> parameters;
   std::size_t start = 0;
@@ -123,23 +123,23 @@ std::map<std::string, std::string> split_parameters(const std::string& spec,
     const std::string item = text.substr(start, end - start);
     const std::size_t equals = item.find('=');
     const std::string key = item.substr(0, equals);
-    if (key.empty()) throw TargetError("--target " + printable(spec) + ": an empty parameter");
+    if (key.empty()) throw TargetError("--target " + printable(given) + ": an empty parameter");
     const std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
     if (!parameters.emplace(key, value).second) {
-      throw TargetError("--target " + printable(spec) + ": " + printable(key) + " given twice");
+      throw TargetError("--target " + printable(given) + ": " + printable(key) + " given twice");
     }
     start = end + 1;
   }
   return parameters;
 }
 
-// The parameters of one SPEC, each key one of `known`.
+// The parameters of one --target name, each key one of `known`.
 class ParameterReader {
  public:
-  ParameterReader(const std::string& spec, const std::string& text,
+  ParameterReader(const std::string& given, const std::string& text,
                   const std::vector<std::string>& known)
-      : spec_(spec), keys_(joined(known)) {
-    if (spec.find(':') != std::string::npos) parameters_ = split_parameters(spec, text);
+      : given_(given), keys_(joined(known)) {
+    if (given.find(':') != std::string::npos) parameters_ = split_parameters(given, text);
     for (const auto& entry : parameters_) {
       if (std::find(known.begin(), known.end(), entry.first) == known.end()) {
         fail("unknown parameter '" + entry.first + "' (" + keys_ + ")");
@@ -177,11 +177,11 @@ class ParameterReader {
   }
 
   [[noreturn]] void fail(const std::string& why) const {
-    throw TargetError("--target " + printable(spec_) + ": " + printable(why));
+    throw TargetError("--target " + printable(given_) + ": " + printable(why));
   }
 
  private:
-  std::string spec_;
+  std::string given_;
   std::string keys_;
   std::map<std::string, std::string> parameters_;
 };
@@ -189,9 +189,9 @@ class ParameterReader {
 const double kInfinity = std::numeric_limits<double>::infinity();
 
 // jp-l2 or jp-l1 (`family`) with its parameters; sets `name`.
-JapaneseParameters parse_japanese(const std::string& spec, const std::string& family,
+JapaneseParameters parse_japanese(const std::string& given, const std::string& family,
                                   const std::string& rest, std::string& name) {
-  const ParameterReader reader(spec, rest, {"z", "ground"});
+  const ParameterReader reader(given, rest, {"z", "ground"});
   JapaneseParameters p;
   p.level = family == "jp-l1" ? 1 : 2;
   std::string parameters;
@@ -211,8 +211,8 @@ JapaneseParameters parse_japanese(const std::string& spec, const std::string& fa
   return p;
 }
 
-Asce7Parameters parse_asce7(const std::string& spec, const std::string& rest, std::string& name) {
-  const ParameterReader reader(spec, rest, {"sds", "sd1", "tl", "mce"});
+Asce7Parameters parse_asce7(const std::string& given, const std::string& rest, std::string& name) {
+  const ParameterReader reader(given, rest, {"sds", "sd1", "tl", "mce"});
   Asce7Parameters p;
   const std::string in_g = "a number above 0, at most 10 (g)";
   p.sds = reader.number("sds", 0.0, 10.0, in_g);
@@ -225,8 +225,8 @@ Asce7Parameters parse_asce7(const std::string& spec, const std::string& rest, st
   return p;
 }
 
-Ec8Parameters parse_ec8(const std::string& spec, const std::string& rest, std::string& name) {
-  const ParameterReader reader(spec, rest, {"type", "ground", "ag"});
+Ec8Parameters parse_ec8(const std::string& given, const std::string& rest, std::string& name) {
+  const ParameterReader reader(given, rest, {"type", "ground", "ag"});
   Ec8Parameters p;
   const std::string type = reader.text("type");
   if (type != "1" && type != "2") reader.fail("type must be 1 or 2, got '" + type + "'");
@@ -261,21 +261,21 @@ double damping_factor(double damping) {
 }
 
 Target Target::from_request(const TargetRequest& request) {
-  const std::string& spec = request.spec;
-  const std::size_t colon = spec.find(':');
-  const std::string family = spec.substr(0, colon);
-  const std::string rest = colon == std::string::npos ? "" : spec.substr(colon + 1);
+  const std::string& given = request.given;
+  const std::size_t colon = given.find(':');
+  const std::string family = given.substr(0, colon);
+  const std::string rest = colon == std::string::npos ? "" : given.substr(colon + 1);
   Target target;
   if (!is_built_in(family)) {
     std::error_code status;
-    if (!std::filesystem::exists(spec, status)) {
-      throw TargetError("--target '" + printable(spec) + "' is neither a built-in target (" +
+    if (!std::filesystem::exists(given, status)) {
+      throw TargetError("--target '" + printable(given) + "' is neither a built-in target (" +
                         joined({std::begin(kBuiltIns), std::end(kBuiltIns)}) + ") nor a file");
     }
     target.family_ = TargetFamily::file;
-    target.table_ = read_target_file(spec, request.units);
+    target.table_ = read_target_file(given, request.units);
     target.table_.damping = request.file_damping;
-    target.name_ = spec;
+    target.name_ = given;
     return target;
   }
   if (!request.units.empty()) {
@@ -286,13 +286,13 @@ Target Target::from_request(const TargetRequest& request) {
   }
   if (family == "asce7") {
     target.family_ = TargetFamily::asce7;
-    target.asce7_ = parse_asce7(spec, rest, target.name_);
+    target.asce7_ = parse_asce7(given, rest, target.name_);
   } else if (family == "ec8") {
     target.family_ = TargetFamily::ec8;
-    target.ec8_ = parse_ec8(spec, rest, target.name_);
+    target.ec8_ = parse_ec8(given, rest, target.name_);
   } else {
     target.family_ = TargetFamily::japanese;
-    target.japanese_ = parse_japanese(spec, family, rest, target.name_);
+    target.japanese_ = parse_japanese(given, family, rest, target.name_);
   }
   return target;
 }

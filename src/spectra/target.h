@@ -54,7 +54,7 @@ enum class TargetFamily { japanese, asce7, ec8, file };
 // What the command line says of the target: --target, --target-units and
 // --target-damping, the last two for a file only.
 struct TargetRequest {
-  std::string spec = kDefaultTarget;
+  std::string given = kDefaultTarget;
   std::string units;          // empty: not given
   double file_damping = kTargetDamping;
   bool file_damping_given = false;

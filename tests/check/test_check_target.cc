@@ -17,15 +17,15 @@ namespace {
 
 const double g = 980.665;  // cm/s2
 
-spectra::Target target_of(const std::string& spec) {
+spectra::Target target_of(const std::string& given) {
   spectra::TargetRequest request;
-  request.spec = spec;
+  request.given = given;
   return spectra::Target::from_request(request);
 }
 
 TEST(Target, BuiltInsAtEveryBranchAndCorner) {
   const struct {
-    const char* spec;
+    const char* given;
     double period;
     double damping;
     double expected;  // gal, by hand
@@ -71,9 +71,9 @@ TEST(Target, BuiltInsAtEveryBranchAndCorner) {
       {"ec8:type=2,ground=B,ag=0.2", 3.0, 0.05, 0.675 * 0.25 * 1.2 / 9.0 * g, "type 2, B"},
   };
   for (const auto& row : kRows) {
-    EXPECT_NEAR(target_of(row.spec).sa(row.period, row.damping), row.expected,
+    EXPECT_NEAR(target_of(row.given).sa(row.period, row.damping), row.expected,
                 1e-9 * row.expected)
-        << row.spec << " at " << row.period << " s: " << row.reason;
+        << row.given << " at " << row.period << " s: " << row.reason;
   }
   // jp-l2 is the seed program's spectrum, to the bit.
   EXPECT_EQ(spectra::Target().sa(0.1, 0.05), 0.1 * 3000.0 + 320.0);

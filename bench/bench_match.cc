@@ -8,7 +8,7 @@
 namespace {
 
 void BM_MatchSeed7(benchmark::State& state) {
-  const spectra::Record seed = bench::seed7();
+  const groundmotion::Record seed = bench::seed7();
   std::size_t iterations = 0;
   for (auto _ : state) {
     const match::MatchResult result = match::match_record(seed, match::Settings{});

@@ -18,8 +18,8 @@ namespace {
 
 void BM_PageOfRecords(benchmark::State& state) {
   const auto count = static_cast<std::size_t>(state.range(0));
-  const spectra::Record seed = bench::seed7();
-  const check::CheckResult result = check::run_check(seed, spectra::CriteriaOptions{});
+  const groundmotion::Record seed = bench::seed7();
+  const check::CheckResult result = check::run_check(seed, groundmotion::CriteriaOptions{});
   match::OutputLayout layout;
   layout.target = "jp-l2";
   const std::string file = match::format_record_file(seed, seed.acc, layout);

@@ -41,7 +41,7 @@ void BM_ReadAt2(benchmark::State& state) {
   const std::string text = at2_text(50000);
   for (auto _ : state) {
     std::istringstream in(text);
-    const spectra::Record record = spectra::parse_record(in, "bench.AT2");
+    const groundmotion::Record record = groundmotion::parse_record(in, "bench.AT2");
     benchmark::DoNotOptimize(record.acc.data());
   }
 }
@@ -53,7 +53,7 @@ void BM_MatchBatchOf8(benchmark::State& state) {
   const fs::path dir = fs::temp_directory_path() / "seedacc-bench-batch";
   fs::remove_all(dir);
   fs::create_directories(dir / "out");
-  const spectra::Record seed = bench::seed7();
+  const groundmotion::Record seed = bench::seed7();
   const std::string file = match::format_record_file(seed, seed.acc);
   std::vector<std::string> args;
   for (int k = 0; k < 8; ++k) {

@@ -8,7 +8,7 @@
 
 namespace bench {
 
-spectra::Record seed7() {
+groundmotion::Record seed7() {
   static dcomplex fx[synthesis::kCapacity];
   integer idum = 7;
   const double pi = std::atan(1.0) * 4;
@@ -17,7 +17,7 @@ spectra::Record seed7() {
   const double dur = nt * dt;
   synthesis::synthesize_spectrum(&idum, pi, (pi + pi) / dur, nt, fx);
   const synthesis::Envelope envelope = {4.0, 35.0, 80.0, dur, 0.1};
-  spectra::Record record;
+  groundmotion::Record record;
   record.dt = dt;
   record.time_resolution = 0.01;
   for (integer i = 0; i < nt; ++i) {

@@ -8,6 +8,6 @@ namespace bench {
 // The seed record the program writes for random number 7 (default corner
 // times): the synthesis stages as the main program runs them, each value
 // as the file reads it back.
-spectra::Record seed7();
+groundmotion::Record seed7();
 
 }  // namespace bench

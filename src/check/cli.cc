@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 double parse_damping(const std::string& text) {
   double value = 0.0;
-  if (!spectra::read_decimal(text, value)) {
+  if (!groundmotion::read_decimal(text, value)) {
     throw UsageError("--damping needs a number, got '" + text + "'");
   }
   if (!(value > 0.0 && value < 1.0)) {
@@ -41,13 +41,13 @@ void set_option(Options& options, const std::string& name, const std::string& va
     options.criteria.damping = parse_damping(value);
   } else if (name == "--range") {
     try {
-      options.criteria.range = spectra::parse_frequency_range(value);
+      options.criteria.range = groundmotion::parse_frequency_range(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
   } else if (name == "--criteria") {
     try {
-      options.criteria.sets = spectra::parse_criteria_choice(value);
+      options.criteria.sets = groundmotion::parse_criteria_choice(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
@@ -75,20 +75,20 @@ std::string output_path(const std::string& given, const std::string& input, bool
 
 }  // namespace
 
-spectra::Record read_record(const std::string& path, const spectra::ReadOptions& reading,
+groundmotion::Record read_record(const std::string& path, const groundmotion::ReadOptions& reading,
                             const char* program, std::ostream& err) {
   const std::unique_ptr<std::istream> pipe = os::open_named_pipe(path, kWriterPatienceMs, [&] {
-    err << program << ": " << spectra::printable(path) << ": waiting for a writer\n" << std::flush;
+    err << program << ": " << groundmotion::printable(path) << ": waiting for a writer\n" << std::flush;
   });
-  return pipe ? spectra::parse_record(*pipe, path, reading) : spectra::read_record_file(path, reading);
+  return pipe ? groundmotion::parse_record(*pipe, path, reading) : groundmotion::read_record_file(path, reading);
 }
 
-spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading,
+groundmotion::Record read_input(const std::string& path, const groundmotion::ReadOptions& reading,
                            std::ostream& err) {
-  spectra::Record record = read_record(path, reading, "seedacc-check", err);
+  groundmotion::Record record = read_record(path, reading, "seedacc-check", err);
   if (reading.dt > 0.0 && !record.one_column &&
-      std::fabs(record.dt - reading.dt) > spectra::kStepAgreement * reading.dt) {
-    throw spectra::InputError(spectra::format(
+      std::fabs(record.dt - reading.dt) > groundmotion::kStepAgreement * reading.dt) {
+    throw groundmotion::InputError(groundmotion::format(
         "%s: --dt %g s contradicts the file's own step %g s (the check judges the file as it "
         "is; seedacc-match --dt resamples)",
         path.c_str(), reading.dt, record.dt));
@@ -96,24 +96,24 @@ spectra::Record read_input(const std::string& path, const spectra::ReadOptions& 
   return record;
 }
 
-bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
+bool set_reading_option(groundmotion::ReadOptions& reading, const std::string& name,
                         const std::string& value) {
   try {
     if (name == "--format") {
-      reading.format = spectra::parse_format_name(value);
+      reading.format = groundmotion::parse_format_name(value);
     } else if (name == "--units") {
-      reading.unit = spectra::parse_unit_name(value);
+      reading.unit = groundmotion::parse_unit_name(value);
     } else if (name == "--component") {
-      reading.component = spectra::parse_component_name(value);
+      reading.component = groundmotion::parse_component_name(value);
     } else if (name == "--dt") {
       double dt = 0.0;
-      if (!spectra::read_decimal(value, dt) || !(dt > 0.0)) {
+      if (!groundmotion::read_decimal(value, dt) || !(dt > 0.0)) {
         throw UsageError("--dt needs a time step in s above 0, got '" + value + "'");
       }
       reading.dt = dt;
     } else if (name == "--max-samples") {
       double count = 0.0;
-      if (!spectra::read_decimal(value, count) || count != std::floor(count) || count < 2 ||
+      if (!groundmotion::read_decimal(value, count) || count != std::floor(count) || count < 2 ||
           count > 1e15) {
         throw UsageError("--max-samples needs a whole number of at least 2, got '" + value + "'");
       }
@@ -134,16 +134,16 @@ const std::vector<std::string>& reading_option_names() {
 }
 
 std::string reading_usage() {
-  return "  --format NAME  read FILE as " + spectra::format_choices() +
+  return "  --format NAME  read FILE as " + groundmotion::format_choices() +
          " (default: found from\n"
          "                 its content: text in columns, PEER NGA, K-NET/KiK-net, JMA CSV)\n"
-         "  --units U      unit of values whose file names none, " + spectra::unit_choices() +
+         "  --units U      unit of values whose file names none, " + groundmotion::unit_choices() +
          " (default gal)\n"
          "  --dt DT        time step of a file of one column of values, s\n"
          "  --component C  the component of a JMA file to read, NS, EW or UD\n" +
-         spectra::format("  --max-samples N\n"
+         groundmotion::format("  --max-samples N\n"
                          "                 read records of up to N samples (default %zu)\n",
-                         spectra::kDefaultMaxSamples);
+                         groundmotion::kDefaultMaxSamples);
 }
 
 // Whether the two paths name one file: the same existing file by device
@@ -169,11 +169,11 @@ std::string usage_text() {
          "                 writes it, or a PEER NGA, K-NET or JMA file; several files\n"
          "                 give a report each, then a summary table\n"
          "  --damping H    damping ratio of the oscillators, 0 < H < 1 (default " +
-         spectra::format("%g", spectra::kDefaultDamping) + ");\n"
+         groundmotion::format("%g", groundmotion::kDefaultDamping) + ");\n"
          "                 jp targets are scaled by 1.5 / (1 + 10 H), ec8 by its eta;\n"
          "                 asce7 and a target FILE take only their own damping\n" +
-         spectra::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
-                         spectra::kGridLow, spectra::kGridHigh) +
+         groundmotion::format("  --range F1:F2  judge only the frequencies F1 to F2 Hz (within %g:%g)\n",
+                         groundmotion::kGridLow, groundmotion::kGridHigh) +
          "  --criteria S   the sets of criteria that judge: us (US nuclear review\n"
          "                 practice), jp (Japanese practice) or both (default: the\n"
          "                 target's, jp for the Japanese spectra)\n" +
@@ -223,7 +223,7 @@ CommandLine split_command_line(const std::vector<std::string>& args,
     }
     const bool flag = std::find(flags.begin(), flags.end(), name) != flags.end();
     if (!flag && std::find(names.begin(), names.end(), name) == names.end()) {
-      throw UsageError("unknown option '" + spectra::printable(name) + "'");
+      throw UsageError("unknown option '" + groundmotion::printable(name) + "'");
     }
     for (const auto& given : line.options) {
       if (given.first == name) throw UsageError(name + " is given twice");
@@ -307,10 +307,10 @@ int run(const std::vector<std::string>& args, std::ostream& out,
     options = parse_arguments(args);
     if (!options.help) planned = plan_outputs(options);
   } catch (const UsageError& error) {
-    err << "seedacc-check: " << spectra::printable(error.what()) << "\n" << usage_text();
+    err << "seedacc-check: " << groundmotion::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
-  } catch (const spectra::InputError& error) {  // the target file
-    err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
+  } catch (const groundmotion::InputError& error) {  // the target file
+    err << "seedacc-check: " << groundmotion::printable(error.what()) << "\n";
     return kExitFailure;
   }
   if (options.help) {
@@ -329,7 +329,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
       if (!options.html_path.empty()) page_records[i].facts = page::file_facts(options.inputs[i]);
       page_records[i].result = results[i].get();
     } catch (const std::exception& error) {
-      err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
+      err << "seedacc-check: " << groundmotion::printable(error.what()) << "\n";
       page_records[i].failure = error.what();
       results[i].reset();
       status = kExitFailure;
@@ -351,7 +351,7 @@ int run(const std::vector<std::string>& args, std::ostream& out,
   try {
     write_files(files);
   } catch (const OutputError& error) {
-    err << "seedacc-check: " << spectra::printable(error.what()) << "\n";
+    err << "seedacc-check: " << groundmotion::printable(error.what()) << "\n";
     return kExitFailure;
   }
   std::vector<SummaryRow> rows;

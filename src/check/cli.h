@@ -35,9 +35,9 @@ class UsageError : public std::runtime_error {
 
 struct Options {
   std::vector<std::string> inputs;
-  spectra::CriteriaOptions criteria;  // its target set from `target`
-  spectra::TargetRequest target;
-  spectra::ReadOptions reading;  // --format, --units, --dt, --component
+  groundmotion::CriteriaOptions criteria;  // its target set from `target`
+  groundmotion::TargetRequest target;
+  groundmotion::ReadOptions reading;  // --format, --units, --dt, --component
   std::string csv_path;  // empty: no table; a file, or a folder
   std::string svg_path;  // empty: no picture; a file, or a folder
   std::string html_path;  // empty: no page; one file for every record
@@ -68,7 +68,7 @@ CommandLine split_command_line(const std::vector<std::string>& args,
 // of `reading` to `value`; returns false for any other name. Throws
 // UsageError for a value that is not one of the choices or, for --dt, not
 // a number above 0. Shared by both programs.
-bool set_reading_option(spectra::ReadOptions& reading, const std::string& name,
+bool set_reading_option(groundmotion::ReadOptions& reading, const std::string& name,
                         const std::string& value);
 
 // The names of the reading options, and their lines of a usage text.
@@ -82,21 +82,21 @@ constexpr int kWriterPatienceMs = 1000;
 // read as its writer writes; when none has written within
 // kWriterPatienceMs, "PROGRAM: PATH: waiting for a writer" goes to `err`
 // once (PROGRAM is `program`) and the wait goes on.
-spectra::Record read_record(const std::string& path, const spectra::ReadOptions& reading,
+groundmotion::Record read_record(const std::string& path, const groundmotion::ReadOptions& reading,
                             const char* program, std::ostream& err);
 
 // Reads the record at `path` as read_record does. --dt, when
 // given, must agree with a step the file gives itself (the check never
 // resamples): otherwise throws InputError naming the file, as for every
 // fault of the file.
-spectra::Record read_input(const std::string& path, const spectra::ReadOptions& reading,
+groundmotion::Record read_input(const std::string& path, const groundmotion::ReadOptions& reading,
                            std::ostream& err);
 
 // Reads the arguments after the program name. Throws UsageError for an
 // unknown option, a missing or malformed value, a damping ratio outside
 // (0, 1), a range that parse_frequency_range refuses, sets of criteria
 // that parse_criteria_choice refuses, a target that cannot be used
-// (target_options.h), or no FILE; spectra::InputError for a target file
+// (target_options.h), or no FILE; groundmotion::InputError for a target file
 // that cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);
 

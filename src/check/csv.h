@@ -13,6 +13,6 @@ namespace check {
 // header line "frequency_hz,period_s,sa_gal,target_sa_gal,ratio", then one
 // line per point of evaluation.points, each value with 7 significant
 // digits; lines ended by '\n'.
-std::string format_csv(const spectra::Evaluation& evaluation);
+std::string format_csv(const groundmotion::Evaluation& evaluation);
 
 }  // namespace check

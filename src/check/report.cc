@@ -20,15 +20,15 @@ constexpr char kNotFinite[] = "undefined (not finite: values or step too large)"
 // One figure of the ground motion, "name value unit rest", or its name and
 // kNotFinite when the value is not finite.
 std::string figure_line(const char* name, double value, const char* unit, const std::string& rest) {
-  if (!std::isfinite(value)) return spectra::format("  %-22s %s\n", name, kNotFinite);
-  if (rest.empty()) return spectra::format("  %-22s %11.4g %s\n", name, value, unit);
-  return spectra::format("  %-22s %11.4g %-5s%s\n", name, value, unit, rest.c_str());
+  if (!std::isfinite(value)) return groundmotion::format("  %-22s %s\n", name, kNotFinite);
+  if (rest.empty()) return groundmotion::format("  %-22s %11.4g %s\n", name, value, unit);
+  return groundmotion::format("  %-22s %11.4g %-5s%s\n", name, value, unit, rest.c_str());
 }
 
 // One peak value and its time, printed with the record's own decimals.
-std::string peak_line(const char* name, const spectra::Peak& peak, const char* unit,
+std::string peak_line(const char* name, const groundmotion::Peak& peak, const char* unit,
                       int decimals) {
-  return figure_line(name, peak.value, unit, spectra::format(" at %9.*f s", decimals, peak.time));
+  return figure_line(name, peak.value, unit, groundmotion::format(" at %9.*f s", decimals, peak.time));
 }
 
 }  // namespace
@@ -36,16 +36,16 @@ std::string peak_line(const char* name, const spectra::Peak& peak, const char* u
 std::string units_warning(double peak) {
   peak = std::fabs(peak);
   if (peak >= kPlausiblePeakLow && peak <= kPlausiblePeakHigh) return "";
-  return spectra::format("warning: peak acceleration %.4g gal is %s %g gal: check that the "
+  return groundmotion::format("warning: peak acceleration %.4g gal is %s %g gal: check that the "
                          "accelerations are in gal (cm/s^2), not in g or m/s^2\n",
                          peak, peak < kPlausiblePeakLow ? "below" : "above",
                          peak < kPlausiblePeakLow ? kPlausiblePeakLow : kPlausiblePeakHigh);
 }
 
-CheckResult run_check(spectra::Record record, const spectra::CriteriaOptions& options) {
+CheckResult run_check(groundmotion::Record record, const groundmotion::CriteriaOptions& options) {
   CheckResult result;
-  result.motion = spectra::summarize_motion(record);
-  result.evaluation = spectra::evaluate_record(record.dt, record.acc, options);
+  result.motion = groundmotion::summarize_motion(record);
+  result.evaluation = groundmotion::evaluate_record(record.dt, record.acc, options);
   result.record = std::move(record);
   return result;
 }
@@ -53,28 +53,28 @@ CheckResult run_check(spectra::Record record, const spectra::CriteriaOptions& op
 namespace {
 
 std::string format_record(const CheckResult& result) {
-  const spectra::Record& record = result.record;
-  std::string text = "seedacc-check: " + spectra::printable(record.source) + "\n" + spectra::describe_reading(record);
-  text += spectra::format("record: %zu samples, dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
+  const groundmotion::Record& record = result.record;
+  std::string text = "seedacc-check: " + groundmotion::printable(record.source) + "\n" + groundmotion::describe_reading(record);
+  text += groundmotion::format("record: %zu samples, dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
                           record.dt, record.start_time, record.end_time());
-  if (record.format == spectra::Format::columns) {
+  if (record.format == groundmotion::Format::columns) {
     text += record.has_header ? ", header line present" : ", no header line";
   }
-  text += "\ntarget: " + spectra::printable(result.evaluation.options.target.description()) + "\n";
+  text += "\ntarget: " + groundmotion::printable(result.evaluation.options.target.description()) + "\n";
   return text + units_warning(result.motion.acceleration.value);
 }
 
-std::string duration_line(const char* name, const spectra::SignificantDuration& duration) {
+std::string duration_line(const char* name, const groundmotion::SignificantDuration& duration) {
   if (!duration.defined) {
-    return spectra::format("  %-22s %11s (the record is zero throughout)\n", name, "undefined");
+    return groundmotion::format("  %-22s %11s (the record is zero throughout)\n", name, "undefined");
   }
   return figure_line(name, duration.length(), "s",
-                     spectra::format(" from %.3f s to %.3f s", duration.start, duration.end));
+                     groundmotion::format(" from %.3f s to %.3f s", duration.start, duration.end));
 }
 
 std::string format_motion(const CheckResult& result) {
-  const spectra::MotionSummary& motion = result.motion;
-  const int decimals = spectra::time_decimals(result.record);
+  const groundmotion::MotionSummary& motion = result.motion;
+  const int decimals = groundmotion::time_decimals(result.record);
   std::string text =
       "\nground motion (velocity and displacement integrated from rest by the\n"
       "trapezoidal rule, without baseline correction)\n";
@@ -86,7 +86,7 @@ std::string format_motion(const CheckResult& result) {
   text += figure_line("Arias intensity", motion.arias_intensity, "cm/s", "");
   text += duration_line("D5-95 duration", motion.duration);
   text += duration_line("D5-75 duration", motion.duration_5_75);
-  text += std::string("after the ") + spectra::kBaselineCorrection +
+  text += std::string("after the ") + groundmotion::kBaselineCorrection +
           " correction (c1 t + c2 t^2 fitted to the velocity\n"
           "by least squares and removed, a straight line removed from the acceleration)\n";
   text += peak_line("peak velocity", motion.corrected_velocity, "cm/s", decimals);
@@ -96,13 +96,13 @@ std::string format_motion(const CheckResult& result) {
 
 // Every 25th point and the last, by increasing period, with the points
 // that are not judged marked.
-std::string format_selected_points(const spectra::Evaluation& evaluation) {
-  const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
-  const spectra::ComparedPoints& compared = evaluation.compared;
+std::string format_selected_points(const groundmotion::Evaluation& evaluation) {
+  const std::vector<groundmotion::SpectrumPoint>& points = evaluation.points;
+  const groundmotion::ComparedPoints& compared = evaluation.compared;
   constexpr std::size_t kEvery = 25;
   std::string text =
-      spectra::format("  selected points (%zu per decade; --csv writes all of them):\n",
-                      spectra::kGridPerDecade / kEvery) +
+      groundmotion::format("  selected points (%zu per decade; --csv writes all of them):\n",
+                      groundmotion::kGridPerDecade / kEvery) +
       "     period s   freq Hz     Sa gal  target gal   ratio\n";
   std::vector<std::size_t> selected{points.size() - 1};
   for (std::size_t i = (points.size() - 2) / kEvery * kEvery;; i -= kEvery) {
@@ -110,39 +110,39 @@ std::string format_selected_points(const spectra::Evaluation& evaluation) {
     if (i < kEvery) break;
   }
   for (const std::size_t i : selected) {
-    const spectra::SpectrumPoint& point = points[i];
+    const groundmotion::SpectrumPoint& point = points[i];
     const char* mark = "";
     if (i >= compared.compared_end && i < compared.in_range_end) {
       mark = "  not judged, above the Nyquist frequency";
     } else if (!compared.compared(i)) {
       mark = "  outside the range";
     }
-    text += spectra::format("    %9.4g %9.4g %10.4g %11.4g %7.3f%s\n", point.period, point.frequency,
+    text += groundmotion::format("    %9.4g %9.4g %10.4g %11.4g %7.3f%s\n", point.period, point.frequency,
                    point.sa, point.target, point.ratio, mark);
   }
   return text;
 }
 
 std::string format_spectrum(const CheckResult& result) {
-  const spectra::Evaluation& evaluation = result.evaluation;
-  const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
-  const spectra::ComparedPoints& compared = evaluation.compared;
+  const groundmotion::Evaluation& evaluation = result.evaluation;
+  const std::vector<groundmotion::SpectrumPoint>& points = evaluation.points;
+  const groundmotion::ComparedPoints& compared = evaluation.compared;
   const double damping = evaluation.options.damping;
   std::string text =
-      spectra::format("\npseudo-acceleration response spectrum, damping ratio %g\n", damping);
-  const spectra::Target& target = evaluation.options.target;
-  text += "  target: " + spectra::printable(target.name()) + ", " + target.damping_rule(damping) +
+      groundmotion::format("\npseudo-acceleration response spectrum, damping ratio %g\n", damping);
+  const groundmotion::Target& target = evaluation.options.target;
+  text += "  target: " + groundmotion::printable(target.name()) + ", " + target.damping_rule(damping) +
           "\n";
-  text += spectra::format("  %zu frequencies: %d per decade from %g Hz (%g, %.4g, ..., "
+  text += groundmotion::format("  %zu frequencies: %d per decade from %g Hz (%g, %.4g, ..., "
                  "%.4g Hz), then %g Hz\n",
-                 points.size(), spectra::kGridPerDecade, points.front().frequency, points[0].frequency,
+                 points.size(), groundmotion::kGridPerDecade, points.front().frequency, points[0].frequency,
                  points[1].frequency, points[points.size() - 2].frequency,
                  points.back().frequency);
-  text += spectra::format("  compared: %zu points in %g-%g Hz, at most the Nyquist frequency %.6g Hz\n",
+  text += groundmotion::format("  compared: %zu points in %g-%g Hz, at most the Nyquist frequency %.6g Hz\n",
                  compared.compared_count(), evaluation.options.range.low,
                  evaluation.options.range.high, compared.nyquist);
   if (compared.above_nyquist_count() > 0) {
-    text += spectra::format("warning: %zu of the %zu points in the range (%.4g-%.4g Hz) lie above the "
+    text += groundmotion::format("warning: %zu of the %zu points in the range (%.4g-%.4g Hz) lie above the "
                    "Nyquist frequency %.6g Hz of the record and are not judged\n",
                    compared.above_nyquist_count(),
                    compared.in_range_end - compared.in_range_first,
@@ -151,22 +151,22 @@ std::string format_spectrum(const CheckResult& result) {
   }
   text += format_selected_points(evaluation);
   if (evaluation.fit.count == 0) return text;
-  const spectra::SpectrumPoint& lowest = points[evaluation.fit.lowest];
-  const spectra::SpectrumPoint& highest = points[evaluation.fit.highest];
-  text += spectra::format("  smallest ratio  %.3f at T = %.4g s (%.4g Hz)\n", lowest.ratio,
+  const groundmotion::SpectrumPoint& lowest = points[evaluation.fit.lowest];
+  const groundmotion::SpectrumPoint& highest = points[evaluation.fit.highest];
+  text += groundmotion::format("  smallest ratio  %.3f at T = %.4g s (%.4g Hz)\n", lowest.ratio,
                  lowest.period, lowest.frequency);
-  text += spectra::format("  largest ratio   %.3f at T = %.4g s (%.4g Hz)\n", highest.ratio,
+  text += groundmotion::format("  largest ratio   %.3f at T = %.4g s (%.4g Hz)\n", highest.ratio,
                  highest.period, highest.frequency);
-  text += spectra::format("  mean ratio      %.3f over the %zu compared points\n",
+  text += groundmotion::format("  mean ratio      %.3f over the %zu compared points\n",
                  evaluation.fit.mean_ratio, evaluation.fit.count);
   return text;
 }
 
 std::string format_criteria(const CheckResult& result) {
   std::ostringstream lines;
-  for (const spectra::Verdict& verdict : result.evaluation.verdicts) {
+  for (const groundmotion::Verdict& verdict : result.evaluation.verdicts) {
     lines << "\n";
-    spectra::write_verdict(lines, verdict);
+    groundmotion::write_verdict(lines, verdict);
   }
   return lines.str();
 }
@@ -182,12 +182,12 @@ std::string format_summary(const std::vector<SummaryRow>& rows) {
   // File names go in by string, not through format(), whose buffer a long
   // path would overrun into truncation.
   std::size_t width = 4;
-  for (const SummaryRow& row : rows) width = std::max(width, spectra::printable(row.file).size());
+  for (const SummaryRow& row : rows) width = std::max(width, groundmotion::printable(row.file).size());
   const auto name = [width](const std::string& file) {
-    const std::string shown = spectra::printable(file);
+    const std::string shown = groundmotion::printable(file);
     return "  " + shown + std::string(width - shown.size(), ' ') + "  ";
   };
-  std::string text = spectra::format("\nsummary of %zu records\n", rows.size());
+  std::string text = groundmotion::format("\nsummary of %zu records\n", rows.size());
   text += name("file") + "verdicts          min ratio  max ratio  mean ratio  SI ratio\n";
   for (const SummaryRow& row : rows) {
     text += name(row.file);
@@ -195,20 +195,20 @@ std::string format_summary(const std::vector<SummaryRow>& rows) {
       text += "not read\n";
       continue;
     }
-    const spectra::Evaluation& evaluation = row.result->evaluation;
-    const spectra::SpectrumFit& fit = evaluation.fit;
+    const groundmotion::Evaluation& evaluation = row.result->evaluation;
+    const groundmotion::SpectrumFit& fit = evaluation.fit;
     std::string verdicts;
-    for (const spectra::Verdict& verdict : evaluation.verdicts) {
+    for (const groundmotion::Verdict& verdict : evaluation.verdicts) {
       verdicts += (verdicts.empty() ? "" : " ") + verdict.tag + (verdict.pass ? " PASS" : " FAIL");
     }
     if (fit.count == 0) {
-      text += spectra::format("%-16s  no compared points\n", verdicts.c_str());
+      text += groundmotion::format("%-16s  no compared points\n", verdicts.c_str());
       continue;
     }
-    text += spectra::format("%-16s  %9.3f  %9.3f  %10.3f  ", verdicts.c_str(),
+    text += groundmotion::format("%-16s  %9.3f  %9.3f  %10.3f  ", verdicts.c_str(),
                             evaluation.points[fit.lowest].ratio,
                             evaluation.points[fit.highest].ratio, fit.mean_ratio);
-    text += fit.si_count < 2 ? "undefined\n" : spectra::format("%8.3f\n", fit.si_ratio);
+    text += fit.si_count < 2 ? "undefined\n" : groundmotion::format("%8.3f\n", fit.si_ratio);
   }
   return text;
 }

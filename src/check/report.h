@@ -13,9 +13,9 @@
 namespace check {
 
 struct CheckResult {
-  spectra::Record record;
-  spectra::MotionSummary motion;
-  spectra::Evaluation evaluation;  // spectrum, compared points, criteria and verdicts
+  groundmotion::Record record;
+  groundmotion::MotionSummary motion;
+  groundmotion::Evaluation evaluation;  // spectrum, compared points, criteria and verdicts
 };
 
 // Peaks below this or above the next are not plausible in gal: the report
@@ -29,7 +29,7 @@ std::string units_warning(double peak);
 
 // Everything the report, the table and the picture show, for `options`
 // (damping in (0, 1), range within the grid).
-CheckResult run_check(spectra::Record record, const spectra::CriteriaOptions& options);
+CheckResult run_check(groundmotion::Record record, const groundmotion::CriteriaOptions& options);
 
 // The text report, lines ended by '\n': the record, its ground motion, its
 // spectrum and, last, the criteria of each chosen set with its verdict line.

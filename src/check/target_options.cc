@@ -12,21 +12,21 @@ const std::vector<std::string>& target_option_names() {
   return names;
 }
 
-bool read_target_option(spectra::TargetRequest& request, const std::string& name,
+bool read_target_option(groundmotion::TargetRequest& request, const std::string& name,
                         const std::string& value) {
   if (name == "--target") {
     request.given = value;
   } else if (name == "--target-units") {
-    if (spectra::find_sa_unit(value) == nullptr) {
-      throw UsageError("--target-units must be one of " + spectra::sa_unit_names() + ", got '" +
-                       spectra::printable(value) + "'");
+    if (groundmotion::find_sa_unit(value) == nullptr) {
+      throw UsageError("--target-units must be one of " + groundmotion::sa_unit_names() + ", got '" +
+                       groundmotion::printable(value) + "'");
     }
     request.units = value;
   } else if (name == "--target-damping") {
     double damping = 0.0;
-    if (!spectra::read_decimal(value, damping) || !(damping > 0.0 && damping < 1.0)) {
+    if (!groundmotion::read_decimal(value, damping) || !(damping > 0.0 && damping < 1.0)) {
       throw UsageError("--target-damping must be a number between 0 and 1 (exclusive), got '" +
-                       spectra::printable(value) + "'");
+                       groundmotion::printable(value) + "'");
     }
     request.file_damping = damping;
     request.file_damping_given = true;
@@ -36,11 +36,11 @@ bool read_target_option(spectra::TargetRequest& request, const std::string& name
   return true;
 }
 
-void apply_target(const spectra::TargetRequest& request, spectra::CriteriaOptions& criteria) {
+void apply_target(const groundmotion::TargetRequest& request, groundmotion::CriteriaOptions& criteria) {
   try {
-    criteria.target = spectra::Target::from_request(request);
-    spectra::check_target_fits(criteria);
-  } catch (const spectra::TargetError& error) {
+    criteria.target = groundmotion::Target::from_request(request);
+    groundmotion::check_target_fits(criteria);
+  } catch (const groundmotion::TargetError& error) {
     throw UsageError(error.what());
   }
 }
@@ -64,17 +64,17 @@ std::string option_lines(const std::string& option, std::size_t column,
 
 std::string target_usage(std::size_t column) {
   return option_lines("--target NAME", column,
-                      {spectra::format("the target spectrum (default %s): jp-l2 or jp-l1",
-                                       spectra::kDefaultTarget),
+                      {groundmotion::format("the target spectrum (default %s): jp-l2 or jp-l1",
+                                       groundmotion::kDefaultTarget),
                        "[:z=Z,ground=1|2|3], asce7:sds=S,sd1=S,tl=T[,mce],",
                        "ec8:type=1|2,ground=A|B|C|D|E,ag=AG, or a FILE of",
                        "period (or frequency) and Sa"}) +
          option_lines("--target-units U", column,
                       {"unit of Sa in a FILE whose header names none:",
-                       spectra::sa_unit_names()}) +
+                       groundmotion::sa_unit_names()}) +
          option_lines("--target-damping H", column,
-                      {spectra::format("damping ratio a FILE is given for (default %g)",
-                                       spectra::kTargetDamping)});
+                      {groundmotion::format("damping ratio a FILE is given for (default %g)",
+                                       groundmotion::kTargetDamping)});
 }
 
 }  // namespace check

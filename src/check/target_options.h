@@ -20,16 +20,16 @@ const std::vector<std::string>& target_option_names();
 
 // Records the option `name` with `value` in `request` and returns true
 // when it is one of target_option_names(); returns false otherwise.
-// Throws UsageError for a unit that is not one of spectra::sa_unit_names()
+// Throws UsageError for a unit that is not one of groundmotion::sa_unit_names()
 // or a damping ratio outside (0, 1).
-bool read_target_option(spectra::TargetRequest& request, const std::string& name,
+bool read_target_option(groundmotion::TargetRequest& request, const std::string& name,
                         const std::string& value);
 
 // Sets criteria.target to the target `request` names and checks that it
-// fits criteria's damping and range (spectra::check_target_fits). Throws
-// UsageError for a fault of the command line, spectra::InputError for a
+// fits criteria's damping and range (groundmotion::check_target_fits). Throws
+// UsageError for a fault of the command line, groundmotion::InputError for a
 // target file that cannot be read.
-void apply_target(const spectra::TargetRequest& request, spectra::CriteriaOptions& criteria);
+void apply_target(const groundmotion::TargetRequest& request, groundmotion::CriteriaOptions& criteria);
 
 // The usage text of the three options, each description starting at
 // `column` (an option longer than that has its description on the next

@@ -47,8 +47,8 @@ std::vector<BandDuration> band_durations(const std::vector<double>& acc, double 
     BandDuration band;
     band.low = kBandLowest * std::ldexp(1.0, k);
     band.high = 2.0 * band.low;
-    const spectra::SignificantDuration duration =
-        spectra::significant_duration(spectra::arias_history(parts[k + 1], dt), 0.0, dt);
+    const groundmotion::SignificantDuration duration =
+        groundmotion::significant_duration(groundmotion::arias_history(parts[k + 1], dt), 0.0, dt);
     band.duration = duration.defined ? duration.length() : 0.0;
     bands.push_back(band);
   }

@@ -120,8 +120,8 @@ double high_pass_gain(double frequency) {
 
 void remove_displacement_trend(std::vector<double>& acc, double dt) {
   const std::size_t n = acc.size();
-  const std::vector<double> velocity = spectra::integrate_from_rest(acc, dt);
-  const std::vector<double> displacement = spectra::integrate_from_rest(velocity, dt);
+  const std::vector<double> velocity = groundmotion::integrate_from_rest(acc, dt);
+  const std::vector<double> displacement = groundmotion::integrate_from_rest(velocity, dt);
   std::vector<std::vector<double>> curvature;
   Residuals term_ends[kTerms];
   for (int term = 0; term < kTerms; ++term) {
@@ -149,8 +149,8 @@ void taper_ends(std::vector<double>& acc, std::size_t start, std::size_t end) {
 }
 
 Residuals final_residuals(const std::vector<double>& acc, double dt) {
-  const std::vector<double> velocity = spectra::integrate_from_rest(acc, dt);
-  return {velocity.back(), spectra::integrate_from_rest(velocity, dt).back()};
+  const std::vector<double> velocity = groundmotion::integrate_from_rest(acc, dt);
+  return {velocity.back(), groundmotion::integrate_from_rest(velocity, dt).back()};
 }
 
 void fix_end(std::vector<double>& acc, double dt) {

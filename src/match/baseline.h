@@ -1,7 +1,7 @@
 // baseline.h: the second step of an iteration, which keeps the record's
 // velocity and displacement from drifting and its ends at rest: an acausal
 // high-pass filter (applied in the amplitude correction's transform, see
-// spectral_correction.h), the polynomial trend of the displacement taken
+// amplitude_correction.h), the polynomial trend of the displacement taken
 // out, short tapers at both ends (the first sample 0 exactly), and an
 // exact end fix in the record's tail.
 #pragma once

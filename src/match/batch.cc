@@ -20,7 +20,7 @@ std::vector<Job> plan_jobs(const std::vector<std::string>& inputs, const std::st
                            OutputFormat format) {
   std::error_code status;
   if (!fs::is_directory(out_dir, status)) {
-    throw check::UsageError("--out-dir '" + spectra::printable(out_dir) +
+    throw check::UsageError("--out-dir '" + groundmotion::printable(out_dir) +
                             "' is not an existing folder");
   }
   std::vector<Job> jobs;
@@ -32,17 +32,17 @@ std::vector<Job> plan_jobs(const std::vector<std::string>& inputs, const std::st
   for (std::size_t k = 0; k < jobs.size(); ++k) {
     for (const std::string& input : inputs) {
       if (check::same_file(jobs[k].output, input)) {
-        throw check::UsageError("the matched record of '" + spectra::printable(jobs[k].input) +
+        throw check::UsageError("the matched record of '" + groundmotion::printable(jobs[k].input) +
                                 "' would be written over the input '" +
-                                spectra::printable(input) + "'");
+                                groundmotion::printable(input) + "'");
       }
     }
     for (std::size_t j = 0; j < k; ++j) {
       if (check::same_file(jobs[k].output, jobs[j].output)) {
-        throw check::UsageError("'" + spectra::printable(jobs[j].input) + "' and '" +
-                                spectra::printable(jobs[k].input) +
+        throw check::UsageError("'" + groundmotion::printable(jobs[j].input) + "' and '" +
+                                groundmotion::printable(jobs[k].input) +
                                 "' would both be written to '" +
-                                spectra::printable(jobs[k].output) + "'");
+                                groundmotion::printable(jobs[k].output) + "'");
       }
     }
   }
@@ -90,12 +90,12 @@ int default_threads() {
 
 std::string format_batch_summary(const std::vector<Job>& jobs, const std::vector<Outcome>& outcomes) {
   std::size_t width = 6;
-  for (const Job& job : jobs) width = std::max(width, spectra::printable(job.input).size());
+  for (const Job& job : jobs) width = std::max(width, groundmotion::printable(job.input).size());
   const auto name = [width](const std::string& file) {
-    const std::string shown = spectra::printable(file);
+    const std::string shown = groundmotion::printable(file);
     return "  " + shown + std::string(width - shown.size(), ' ') + "  ";
   };
-  std::string text = spectra::format("\nsummary of %zu records\n", jobs.size());
+  std::string text = groundmotion::format("\nsummary of %zu records\n", jobs.size());
   text += name("record") +
           "iterations  min ratio  max ratio  resid. vel. cm/s  resid. disp. cm  verdict\n";
   for (std::size_t i = 0; i < jobs.size(); ++i) {
@@ -105,7 +105,7 @@ std::string format_batch_summary(const std::vector<Job>& jobs, const std::vector
       text += outcome.verdict + "\n";
       continue;
     }
-    text += spectra::format("%10zu  %9.3f  %9.3f  %16.3g  %15.3g  %s\n", outcome.iterations,
+    text += groundmotion::format("%10zu  %9.3f  %9.3f  %16.3g  %15.3g  %s\n", outcome.iterations,
                             outcome.lowest_ratio, outcome.highest_ratio,
                             outcome.residual_velocity, outcome.residual_displacement,
                             outcome.verdict.c_str());

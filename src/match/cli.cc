@@ -24,12 +24,12 @@
 namespace match {
 namespace {
 
-using spectra::format;
+using groundmotion::format;
 using check::UsageError;
 
 double parse_double(const std::string& name, const std::string& text) {
   double value = 0.0;
-  if (!spectra::read_decimal(text, value)) {
+  if (!groundmotion::read_decimal(text, value)) {
     throw UsageError(name + " needs a number, got '" + text + "'");
   }
   return value;
@@ -52,7 +52,7 @@ bool set_output_option(Options& options, const std::string& name, const std::str
     if (name == "--output-format") {
       options.layout.format = parse_output_format(value);
     } else if (name == "--output-units") {
-      options.layout.unit = spectra::parse_unit_name(value);
+      options.layout.unit = groundmotion::parse_unit_name(value);
     } else if (name == "--digits") {
       options.layout.digits = whole(kFewestDigits, kMostDigits);
     } else if (name == "--out-dir") {
@@ -81,7 +81,7 @@ void set_option(Options& options, const std::string& name, const std::string& va
     }
   } else if (name == "--range") {
     try {
-      options.criteria.range = spectra::parse_frequency_range(value);
+      options.criteria.range = groundmotion::parse_frequency_range(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
@@ -89,13 +89,13 @@ void set_option(Options& options, const std::string& name, const std::string& va
     options.html_path = value;
   } else if (name == "--criteria") {
     try {
-      options.criteria.sets = spectra::parse_criteria_choice(value);
+      options.criteria.sets = groundmotion::parse_criteria_choice(value);
     } catch (const std::invalid_argument& error) {
       throw UsageError(error.what());
     }
   } else {
     double count = 0.0;
-    if (!spectra::read_decimal(value, count) || count != std::floor(count) || count < 1 ||
+    if (!groundmotion::read_decimal(value, count) || count != std::floor(count) || count < 1 ||
         count > kMostIterations) {
       throw UsageError("--max-iterations needs a whole number from 1 to " +
                        std::to_string(kMostIterations) + ", got '" + value + "'");
@@ -111,7 +111,7 @@ std::string iteration_line(int pass, int iteration, const IterationSummary& step
   if (pass == 2 && iteration == 0) {
     text += "second pass: envelope fitted to the seed's D5-95, long periods left free\n";
   }
-  return text + spectra::format("iteration %3d%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz\n",
+  return text + groundmotion::format("iteration %3d%s  lowest ratio %6.3f at %7.4g Hz  highest %6.3f at %7.4g Hz\n",
                                 iteration, iteration == 0 ? " (seed)" : "       ", step.lowest_ratio,
                                 step.lowest_frequency, step.highest_ratio, step.highest_frequency);
 }
@@ -120,16 +120,16 @@ std::string iteration_line(int pass, int iteration, const IterationSummary& step
 std::string kept_line(const MatchResult& result) {
   const bool second = result.second_pass > 0 && result.best >= result.second_pass;
   const std::size_t number = second ? result.best - result.second_pass : result.best;
-  return spectra::format("kept: iteration %zu%s\n", number, second ? " of the second pass" : "");
+  return groundmotion::format("kept: iteration %zu%s\n", number, second ? " of the second pass" : "");
 }
 
-std::string peak_lines(const spectra::MotionSummary& motion) {
+std::string peak_lines(const groundmotion::MotionSummary& motion) {
   std::string text;
-  text += spectra::format("  peak acceleration  %10.4g gal   at %9.2f s\n", motion.acceleration.value,
+  text += groundmotion::format("  peak acceleration  %10.4g gal   at %9.2f s\n", motion.acceleration.value,
                  motion.acceleration.time);
-  text += spectra::format("  peak velocity      %10.4g cm/s  at %9.2f s\n", motion.velocity.value,
+  text += groundmotion::format("  peak velocity      %10.4g cm/s  at %9.2f s\n", motion.velocity.value,
                  motion.velocity.time);
-  text += spectra::format("  peak displacement  %10.4g cm    at %9.2f s\n", motion.displacement.value,
+  text += groundmotion::format("  peak displacement  %10.4g cm    at %9.2f s\n", motion.displacement.value,
                  motion.displacement.time);
   return text;
 }
@@ -144,15 +144,15 @@ std::string band_lines(const std::vector<BandDuration>& seed,
   for (std::size_t k = 0; k < seed.size(); ++k) {
     const double change =
         seed[k].duration > 0.0 ? matched[k].duration / seed[k].duration : 0.0;
-    text += spectra::format("  %4g-%-4g Hz  %7.2f s -> %7.2f s  %6.3f\n", seed[k].low,
+    text += groundmotion::format("  %4g-%-4g Hz  %7.2f s -> %7.2f s  %6.3f\n", seed[k].low,
                             seed[k].high, seed[k].duration, matched[k].duration, change);
-    if (seed[k].low >= kBandWorstFrom * (1.0 - spectra::kLimitMargin) && change > worst) {
+    if (seed[k].low >= kBandWorstFrom * (1.0 - groundmotion::kLimitMargin) && change > worst) {
       worst = change;
       worst_band = &seed[k];
     }
   }
   if (worst_band != nullptr) {
-    text += spectra::format("  largest change from %g Hz up: %.3f times the seed's, %g-%g Hz\n",
+    text += groundmotion::format("  largest change from %g Hz up: %.3f times the seed's, %g-%g Hz\n",
                             kBandWorstFrom, worst, worst_band->low, worst_band->high);
   }
   return text;
@@ -160,26 +160,26 @@ std::string band_lines(const std::vector<BandDuration>& seed,
 
 // The matcher's own criteria on the matched record: residual velocity and
 // displacement, and D5-95 against the seed's.
-spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_duration) {
-  spectra::Verdict verdict;
+groundmotion::Verdict own_verdict(const groundmotion::MotionSummary& motion, double seed_duration) {
+  groundmotion::Verdict verdict;
   verdict.tag = "match";
   verdict.source = "the matcher's own limits on the matched record";
   verdict.pass = true;
   const double duration = motion.duration.length();
-  verdict.add("residual vel.", spectra::format("%.3g cm/s", motion.residual_velocity),
+  verdict.add("residual vel.", groundmotion::format("%.3g cm/s", motion.residual_velocity),
               std::fabs(motion.residual_velocity) <= kMaxResidualVelocity,
-              spectra::format("at most %g cm/s in magnitude; final velocity, from rest",
+              groundmotion::format("at most %g cm/s in magnitude; final velocity, from rest",
                               kMaxResidualVelocity),
               "final velocity of the record integrated from rest");
-  verdict.add("residual disp.", spectra::format("%.3g cm", motion.residual_displacement),
+  verdict.add("residual disp.", groundmotion::format("%.3g cm", motion.residual_displacement),
               std::fabs(motion.residual_displacement) <= kMaxResidualDisplacement,
-              spectra::format("at most %g cm in magnitude; final displacement, from rest",
+              groundmotion::format("at most %g cm in magnitude; final displacement, from rest",
                               kMaxResidualDisplacement),
               "final displacement of the record integrated from rest");
   const double ratio = seed_duration > 0.0 ? duration / seed_duration : 0.0;
-  verdict.add("D5-95", spectra::format("%.3f", ratio),
+  verdict.add("D5-95", groundmotion::format("%.3f", ratio),
               std::isfinite(ratio) && std::fabs(ratio - 1.0) <= kMaxDurationChange,
-              spectra::format("%.4g s over the seed's %.4g s; within %.0f %%", duration,
+              groundmotion::format("%.4g s over the seed's %.4g s; within %.0f %%", duration,
                               seed_duration, 100.0 * kMaxDurationChange),
               "significant duration D5-95 against the seed's");
   return verdict;
@@ -187,11 +187,11 @@ spectra::Verdict own_verdict(const spectra::MotionSummary& motion, double seed_d
 
 // Brings the seed to the step it is matched at and, with --pad, to the
 // shortest duration; returns the report's lines on what was done.
-std::string prepare_seed(spectra::Record& seed, const Options& options) {
+std::string prepare_seed(groundmotion::Record& seed, const Options& options) {
   std::string text;
   const bool asked = options.reading.dt > 0.0 && !seed.one_column;
-  const bool too_coarse = seed.dt > spectra::kMaxTimeStep * (1.0 + spectra::kLimitMargin);
-  const double step = asked ? options.reading.dt : spectra::kMaxTimeStep;
+  const bool too_coarse = seed.dt > groundmotion::kMaxTimeStep * (1.0 + groundmotion::kLimitMargin);
+  const double step = asked ? options.reading.dt : groundmotion::kMaxTimeStep;
   if ((asked || too_coarse) && std::fabs(step - seed.dt) > 1e-9 * seed.dt) {
     seed.acc = resample(seed.acc, seed.dt, step);
     text += format("resampled: dt %g s to %g s%s, band-limited: %s; %zu samples\n", seed.dt, step,
@@ -203,14 +203,14 @@ std::string prepare_seed(spectra::Record& seed, const Options& options) {
                                   : "Fourier interpolation",
                    seed.acc.size());
     seed.dt = step;
-    seed.time_resolution = std::min(seed.time_resolution, spectra::step_resolution(step));
+    seed.time_resolution = std::min(seed.time_resolution, groundmotion::step_resolution(step));
   }
   if (options.pad) {
-    const std::size_t added = pad_with_zeros(seed.acc, seed.dt, spectra::kMinDuration);
+    const std::size_t added = pad_with_zeros(seed.acc, seed.dt, groundmotion::kMinDuration);
     text += added == 0 ? format("padded: nothing added, the record is %g s long already\n",
                                 seed.end_time() - seed.start_time)
                        : format("padded: %.6g s of zeros added at the end, to %g s\n",
-                                static_cast<double>(added) * seed.dt, spectra::kMinDuration);
+                                static_cast<double>(added) * seed.dt, groundmotion::kMinDuration);
   }
   return text;
 }
@@ -229,9 +229,9 @@ std::string usage_text() {
          "                      it, or a PEER NGA, K-NET or JMA file (as seedacc-check reads it)\n"
          "  OUT.csv             the matched record, in the layout of --output-format\n" +
          format("  --damping H         damping ratio of the spectrum matched, 0 < H < 1 (default %g)\n",
-                spectra::kDefaultDamping) +
+                groundmotion::kDefaultDamping) +
          format("  --range F1:F2       match only the points from F1 to F2 Hz (default %g:%g)\n",
-                spectra::kGridLow, spectra::kGridHigh) +
+                groundmotion::kGridLow, groundmotion::kGridHigh) +
          format("  --max-iterations N  at most N correction steps a pass, 1 to %d (default %d)\n",
                 kMostIterations, kDefaultMaxIterations) +
          "  --html OUT.html     write a self-contained page of the match for a reviewer:\n"
@@ -242,16 +242,16 @@ std::string usage_text() {
          format("  --dt DT             resample the seed to DT s first (band-limited); a seed whose\n"
                 "                      step is over %g s is resampled to %g s without it; the step\n"
                 "                      of a seed of one column of values\n",
-                spectra::kMaxTimeStep, spectra::kMaxTimeStep) +
+                groundmotion::kMaxTimeStep, groundmotion::kMaxTimeStep) +
          format("  --pad               extend a seed shorter than %g s with zeros at its end to %g s\n",
-                spectra::kMinDuration, spectra::kMinDuration) +
+                groundmotion::kMinDuration, groundmotion::kMinDuration) +
          "  --output-format F   OUT.csv as " + output_format_choices() + ": seed (the default) as\n"
          "                      seedacc writes, csv time,acceleration, columns one value a line\n"
          "                      after a line giving dt and unit, at2 a PEER-style file in g\n" +
          format("  --digits N          significant digits of the acceleration, %d to %d (default %d,\n"
                 "                      %d for seed)\n",
                 kFewestDigits, kMostDigits, kDefaultDigits, kAccelerationDigits) +
-         "  --output-units U    unit of the written acceleration, " + spectra::unit_choices() +
+         "  --output-units U    unit of the written acceleration, " + groundmotion::unit_choices() +
          " (default gal)\n"
          "  --out-dir DIR       several seeds: DIR/NAME-matched.csv (.txt, .AT2) for each, NAME\n"
          "                      its file name less its extension; a report each, then a summary\n"
@@ -281,11 +281,11 @@ Options parse_arguments(const std::vector<std::string>& args) {
   }
   if (options.help) return options;
   if (options.layout.format == OutputFormat::at2) {
-    if (units_given && options.layout.unit != spectra::Unit::g) {
+    if (units_given && options.layout.unit != groundmotion::Unit::g) {
       throw UsageError("--output-format at2 is written in g, not in " +
-                       std::string(spectra::unit_name(options.layout.unit)));
+                       std::string(groundmotion::unit_name(options.layout.unit)));
     }
-    options.layout.unit = spectra::Unit::g;
+    options.layout.unit = groundmotion::Unit::g;
   }
   check::apply_target(options.target, options.criteria);
   if (!options.out_dir.empty()) {
@@ -297,7 +297,7 @@ Options parse_arguments(const std::vector<std::string>& args) {
   if (files.size() != 2) {
     throw UsageError(files.size() < 2 ? "SEED.csv and OUT.csv are needed (or SEED... --out-dir DIR)"
                                       : "only SEED.csv and OUT.csv may be given, got '" +
-                                            spectra::printable(files[2]) +
+                                            groundmotion::printable(files[2]) +
                                             "' as well (several seeds need --out-dir DIR)");
   }
   options.inputs = {files[0]};
@@ -328,13 +328,13 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live,
   Outcome outcome;
   const auto failed = [&](const std::string& message, const char* verdict) {
     outcome.status = kExitFailure;
-    outcome.error = "seedacc-match: " + spectra::printable(message) + "\n";
+    outcome.error = "seedacc-match: " + groundmotion::printable(message) + "\n";
     outcome.verdict = verdict;
     return outcome;
   };
   try {
     std::ostringstream unheard;
-    spectra::Record seed = check::read_record(job.input, options.reading, "seedacc-match",
+    groundmotion::Record seed = check::read_record(job.input, options.reading, "seedacc-match",
                                               live_err != nullptr ? *live_err : unheard);
     const std::string prepared = prepare_seed(seed, options);
     if (seed.acc.size() < kMinSamples) {
@@ -342,16 +342,16 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live,
                            seed.acc.size(), kMinSamples),
                     "too short");
     }
-    if (spectra::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
+    if (groundmotion::select_points(seed.dt, options.criteria.range).compared_count() == 0) {
       return failed(job.input + ": no point of the spectrum lies in the range and below the "
                                 "record's Nyquist frequency",
                     "no points");
     }
-    std::string head = "seedacc-match: " + spectra::printable(job.input) + " -> " +
-                       spectra::printable(job.output) + "\n" + spectra::describe_reading(seed) +
-                       check::units_warning(spectra::summarize_motion(seed).acceleration.value) +
+    std::string head = "seedacc-match: " + groundmotion::printable(job.input) + " -> " +
+                       groundmotion::printable(job.output) + "\n" + groundmotion::describe_reading(seed) +
+                       check::units_warning(groundmotion::summarize_motion(seed).acceleration.value) +
                        prepared + "target: " +
-                       spectra::printable(options.criteria.target.description()) + "\n  " +
+                       groundmotion::printable(options.criteria.target.description()) + "\n  " +
                        options.criteria.target.damping_rule(options.criteria.damping) + "\n";
     if (live != nullptr) {
       *live << head << std::flush;
@@ -369,16 +369,16 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live,
     };
     const MatchResult result = match_record(seed, settings);
     outcome.file = format_record_file(seed, result.acc, settings.output);
-    spectra::Record matched = seed;
+    groundmotion::Record matched = seed;
     matched.source = job.output;
     matched.acc = result.acc;
-    const spectra::MotionSummary seed_motion = spectra::summarize_motion(seed);
-    const spectra::MotionSummary motion = spectra::summarize_motion(matched);
-    spectra::Evaluation evaluation =
-        spectra::evaluate_record(matched.dt, matched.acc, options.criteria);
+    const groundmotion::MotionSummary seed_motion = groundmotion::summarize_motion(seed);
+    const groundmotion::MotionSummary motion = groundmotion::summarize_motion(matched);
+    groundmotion::Evaluation evaluation =
+        groundmotion::evaluate_record(matched.dt, matched.acc, options.criteria);
     evaluation.verdicts.insert(evaluation.verdicts.begin(),
                                own_verdict(motion, seed_motion.duration.length()));
-    const std::vector<spectra::Verdict>& verdicts = evaluation.verdicts;
+    const std::vector<groundmotion::Verdict>& verdicts = evaluation.verdicts;
     if (!options.html_path.empty()) {
       const MatchPage match{&seed, page::file_facts(job.input), &matched,
                             page::content_facts(job.output, outcome.file), &result, &motion,
@@ -389,12 +389,12 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live,
     report << head << kept_line(result) << "\nmatched record, as written:\n" << peak_lines(motion)
            << band_lines(band_durations(seed.acc, seed.dt),
                          band_durations(matched.acc, matched.dt));
-    for (const spectra::Verdict& verdict : verdicts) {
+    for (const groundmotion::Verdict& verdict : verdicts) {
       report << "\n";
-      spectra::write_verdict(report, verdict);
+      groundmotion::write_verdict(report, verdict);
     }
     outcome.report = report.str();
-    const bool pass = spectra::all_pass(verdicts);
+    const bool pass = groundmotion::all_pass(verdicts);
     outcome.status = pass ? kExitMatched : kExitNotMatched;
     outcome.verdict = pass ? "PASS" : "FAIL";
     // Correction steps: every line but the seed's, once per pass.
@@ -430,10 +430,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                  : plan_jobs(options.inputs, options.out_dir, options.layout.format);
     }
   } catch (const UsageError& error) {
-    err << "seedacc-match: " << spectra::printable(error.what()) << "\n" << usage_text();
+    err << "seedacc-match: " << groundmotion::printable(error.what()) << "\n" << usage_text();
     return kExitUsage;
-  } catch (const spectra::InputError& error) {  // the target file
-    err << "seedacc-match: " << spectra::printable(error.what()) << "\n";
+  } catch (const groundmotion::InputError& error) {  // the target file
+    err << "seedacc-match: " << groundmotion::printable(error.what()) << "\n";
     return kExitFailure;
   }
   if (options.help) {
@@ -451,7 +451,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         check::write_files(files);
       } catch (const std::exception& error) {
         outcome.status = kExitFailure;
-        outcome.error = "seedacc-match: " + spectra::printable(error.what()) + "\n";
+        outcome.error = "seedacc-match: " + groundmotion::printable(error.what()) + "\n";
         outcome.report.clear();
         outcome.file.clear();
         outcome.page.clear();

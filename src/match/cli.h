@@ -12,7 +12,7 @@
 //
 // --dt DT is the step of a seed of one column of values; a seed with a step
 // of its own is resampled to DT (resample.h), and one whose step is above
-// spectra::kMaxTimeStep is resampled to that step without it.
+// groundmotion::kMaxTimeStep is resampled to that step without it.
 //
 // Options may come before, between or after the files and may also be
 // written --name=value. Exit status: 0 when every written record meets every
@@ -51,10 +51,10 @@ struct Options {
   std::string html_path;            // one seed: its page; empty: no page
   std::string out_dir;              // --out-dir: the folder of the matched records
   int threads = 0;                  // -j: records matched at once; 0: default_threads()
-  spectra::CriteriaOptions criteria;  // damping, frequency range, target and sets
-  spectra::TargetRequest target;      // the target as given
-  spectra::ReadOptions reading;       // --format, --units, --dt, --component
-  bool pad = false;                   // --pad: zeros to spectra::kMinDuration
+  groundmotion::CriteriaOptions criteria;  // damping, frequency range, target and sets
+  groundmotion::TargetRequest target;      // the target as given
+  groundmotion::ReadOptions reading;       // --format, --units, --dt, --component
+  bool pad = false;                   // --pad: zeros to groundmotion::kMinDuration
   OutputLayout layout;                // --output-format, --digits, --output-units
   int max_iterations = kDefaultMaxIterations;
   bool help = false;
@@ -71,7 +71,7 @@ std::string usage_text();
 // page) that names the seed or the other output, --html with --out-dir,
 // digits outside kFewestDigits ... kMostDigits, an at2 output in a unit
 // other than g, -j below 1, or a target that cannot be used
-// (check/target_options.h); spectra::InputError for a target file that
+// (check/target_options.h); groundmotion::InputError for a target file that
 // cannot be read.
 Options parse_arguments(const std::vector<std::string>& args);
 

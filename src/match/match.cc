@@ -12,7 +12,7 @@
 #include "motion.h"
 #include "record_file.h"
 #include "response.h"
-#include "spectral_correction.h"
+#include "amplitude_correction.h"
 
 namespace match {
 namespace {
@@ -34,7 +34,7 @@ struct Problem {
   double dt = 0.0;
   std::size_t start_taper = 1;  // samples
   std::size_t end_taper = 1;
-  spectra::ComparedPoints compared;
+  groundmotion::ComparedPoints compared;
   std::vector<double> frequencies;  // Hz, ascending
   std::vector<double> target;       // gal
 };
@@ -45,18 +45,18 @@ std::size_t taper_samples(double longest, double dt, double room) {
   return std::max<std::size_t>(1, static_cast<std::size_t>(std::floor(std::min(longest, 0.5 * room) / dt)));
 }
 
-Problem make_problem(const spectra::Record& seed, const spectra::CriteriaOptions& criteria) {
+Problem make_problem(const groundmotion::Record& seed, const groundmotion::CriteriaOptions& criteria) {
   const double dt = seed.dt;
   Problem problem;
   problem.dt = dt;
-  const spectra::SignificantDuration strong =
-      spectra::significant_duration(spectra::arias_history(seed.acc, dt), 0.0, dt);
+  const groundmotion::SignificantDuration strong =
+      groundmotion::significant_duration(groundmotion::arias_history(seed.acc, dt), 0.0, dt);
   const double length = static_cast<double>(seed.acc.size() - 1) * dt;
   problem.start_taper = taper_samples(kStartTaper, dt, strong.defined ? strong.start : length);
   problem.end_taper =
       taper_samples(kEndTaper, dt, strong.defined ? length - strong.end : length);
-  problem.compared = spectra::select_points(dt, criteria.range);
-  const std::vector<double> grid = spectra::spectrum_frequencies();
+  problem.compared = groundmotion::select_points(dt, criteria.range);
+  const std::vector<double> grid = groundmotion::spectrum_frequencies();
   for (std::size_t i = problem.compared.in_range_first; i < problem.compared.compared_end; ++i) {
     problem.frequencies.push_back(grid[i]);
     problem.target.push_back(criteria.target.sa(1.0 / grid[i], criteria.damping));
@@ -65,8 +65,8 @@ Problem make_problem(const spectra::Record& seed, const spectra::CriteriaOptions
 }
 
 double significant_duration_of(const std::vector<double>& acc, double dt) {
-  const spectra::SignificantDuration duration =
-      spectra::significant_duration(spectra::arias_history(acc, dt), 0.0, dt);
+  const groundmotion::SignificantDuration duration =
+      groundmotion::significant_duration(groundmotion::arias_history(acc, dt), 0.0, dt);
   return duration.defined ? duration.length() : 0.0;
 }
 
@@ -85,14 +85,14 @@ struct Quality {
 
 // `sa` at the compared points; `duration_ratio` D5-95 over the seed's.
 Quality assess(const Problem& problem, std::size_t sample_count, const std::vector<double>& sa,
-               const spectra::CriteriaOptions& criteria, const Aim& aim,
+               const groundmotion::CriteriaOptions& criteria, const Aim& aim,
                double duration_ratio) {
-  std::vector<double> grid_sa(spectra::spectrum_frequencies().size(), 0.0);
+  std::vector<double> grid_sa(groundmotion::spectrum_frequencies().size(), 0.0);
   std::copy(sa.begin(), sa.end(),
             grid_sa.begin() + static_cast<std::ptrdiff_t>(problem.compared.in_range_first));
-  const spectra::Evaluation evaluation =
-      spectra::evaluate_spectrum(problem.dt, sample_count, grid_sa, criteria);
-  const spectra::SpectrumFit& fit = evaluation.fit;
+  const groundmotion::Evaluation evaluation =
+      groundmotion::evaluate_spectrum(problem.dt, sample_count, grid_sa, criteria);
+  const groundmotion::SpectrumFit& fit = evaluation.fit;
   Quality quality;
   quality.lowest = evaluation.points[fit.lowest].ratio;
   quality.lowest_frequency = evaluation.points[fit.lowest].frequency;
@@ -135,8 +135,8 @@ double steer_si(double factor, const Aim& aim, double si) {
 // Whether `frequency` (Hz) lies in the SI period range.
 bool in_si_range(double frequency) {
   const double period = 1.0 / frequency;
-  return period >= spectra::kSiPeriodLow * (1.0 - spectra::kLimitMargin) &&
-         period <= spectra::kSiPeriodHigh * (1.0 + spectra::kLimitMargin);
+  return period >= groundmotion::kSiPeriodLow * (1.0 - groundmotion::kLimitMargin) &&
+         period <= groundmotion::kSiPeriodHigh * (1.0 + groundmotion::kLimitMargin);
 }
 
 bool better(const Quality& a, const Quality& b) {
@@ -145,7 +145,7 @@ bool better(const Quality& a, const Quality& b) {
 }
 
 double peak_of(const std::vector<double>& acc) {
-  return std::fabs(spectra::find_peak(acc, 0.0, 0.0).value);
+  return std::fabs(groundmotion::find_peak(acc, 0.0, 0.0).value);
 }
 
 // The peak correction's factor: the peak that would put Sa at the highest
@@ -189,7 +189,7 @@ struct Pass {
   Quality best_quality;
 };
 
-Pass run_pass(const spectra::Record& seed, const Settings& settings, const Problem& problem,
+Pass run_pass(const groundmotion::Record& seed, const Settings& settings, const Problem& problem,
               const PullShape& shape, int pass_number) {
   const double dt = seed.dt;
   const std::size_t half = static_cast<std::size_t>(std::lround(0.5 * shape.window / dt));
@@ -197,14 +197,14 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
   const double seed_duration = significant_duration_of(seed.acc, dt);
   const std::vector<std::vector<double>> band_weights =
       shape.localized ? seed_band_weights(seed.acc, dt) : std::vector<std::vector<double>>{};
-  const Aim aim = aim_for(spectra::chosen_sets(settings.criteria));
+  const Aim aim = aim_for(groundmotion::chosen_sets(settings.criteria));
   Pass pass;
   double goal = aim.goal;
   double si_factor = 1.0;
   std::vector<double> current = seed.acc;
   std::vector<double> low;
   for (int iteration = 0;; ++iteration) {
-    const std::vector<double> sa = spectra::pseudo_acceleration_spectrum(
+    const std::vector<double> sa = groundmotion::pseudo_acceleration_spectrum(
         current, dt, settings.criteria.damping, problem.frequencies);
     const double duration = significant_duration_of(current, dt);
     const Quality quality = assess(problem, current.size(), sa, settings.criteria, aim,
@@ -247,20 +247,20 @@ Pass run_pass(const spectra::Record& seed, const Settings& settings, const Probl
 
 }  // namespace
 
-Aim aim_for(const std::vector<spectra::CriteriaSet>& sets) {
+Aim aim_for(const std::vector<groundmotion::CriteriaSet>& sets) {
   assert(!sets.empty());
   if (sets.size() > 1) {
-    return {kBothGoal, kBothLowestRatio, kBothHighestRatio, 1.0 - spectra::kMaxMeanError,
-            1.0 + spectra::kMaxMeanError, kAimSiRatio};
+    return {kBothGoal, kBothLowestRatio, kBothHighestRatio, 1.0 - groundmotion::kMaxMeanError,
+            1.0 + groundmotion::kMaxMeanError, kAimSiRatio};
   }
-  if (sets.front() == spectra::CriteriaSet::us) {
+  if (sets.front() == groundmotion::CriteriaSet::us) {
     return {kUsGoal, kUsLowestRatio, kUsHighestRatio, 0.0, HUGE_VAL};
   }
-  return {kJpGoal, spectra::kBandLow, kUsHighestRatio, kJpLowestMean, kJpHighestMean,
+  return {kJpGoal, groundmotion::kBandLow, kUsHighestRatio, kJpLowestMean, kJpHighestMean,
           kAimSiRatio};
 }
 
-MatchResult match_record(const spectra::Record& seed, const Settings& settings) {
+MatchResult match_record(const groundmotion::Record& seed, const Settings& settings) {
   assert(seed.acc.size() >= kMinSamples && seed.dt > 0.0);
   assert(settings.max_iterations >= 1);
   const Problem problem = make_problem(seed, settings.criteria);

@@ -4,14 +4,14 @@
 // amplitudes are corrected until its response spectrum fits the target.
 // Every iteration alternates two steps:
 //
-//  1. amplitude correction (spectral_correction.h): the response spectrum at the compared points,
+//  1. amplitude correction (amplitude_correction.h): the response spectrum at the compared points,
 //     the ratio goal / Sa interpolated on a logarithmic frequency axis and
 //     applied to the Fourier amplitudes of the record zero-padded to at
 //     least twice its length (phases kept), the goal a little above the
 //     target; the correction fades out over the octave below the lowest
 //     compared point. A weak pull toward the seed's envelope and a local
 //     correction of the peak acceleration (Sa at the highest frequencies)
-//     follow (envelope_pull.h, spectral_correction.h).
+//     follow (envelope_pull.h, amplitude_correction.h).
 //  2. baseline step (baseline.h): an acausal high-pass filter, the least-squares
 //     polynomial fit of the displacement taken out, and an exact end fix in
 //     the record's tail that makes the final velocity and displacement
@@ -59,12 +59,12 @@ struct Aim {
 };
 
 // The aim for `sets` (not empty): the us, jp or both figures of tuning.h.
-Aim aim_for(const std::vector<spectra::CriteriaSet>& sets);
+Aim aim_for(const std::vector<groundmotion::CriteriaSet>& sets);
 
 // What the matching reads besides the seed: the check's damping and range,
 // and the most correction steps of one pass.
 struct Settings {
-  spectra::CriteriaOptions criteria;
+  groundmotion::CriteriaOptions criteria;
   int max_iterations = kDefaultMaxIterations;  // >= 1
   OutputLayout output;  // the file the result is rounded as
   // Called as each iterate is judged, with its pass (1 or 2), its number in
@@ -84,6 +84,6 @@ struct MatchResult {
 // Matches `seed` (at least kMinSamples samples) to the target at the compared points
 // of settings.criteria. Deterministic: the same seed and settings give the
 // same values on every run.
-MatchResult match_record(const spectra::Record& seed, const Settings& settings);
+MatchResult match_record(const groundmotion::Record& seed, const Settings& settings);
 
 }  // namespace match

@@ -9,11 +9,11 @@ namespace match {
 std::string iterations_words(const MatchResult& result) {
   const std::size_t total = result.iterations.size();
   if (result.second_pass == 0) {
-    return spectra::format("%zu correction steps after the seed; step %zu kept", total - 1,
+    return groundmotion::format("%zu correction steps after the seed; step %zu kept", total - 1,
                            result.best);
   }
   const bool kept_second = result.best >= result.second_pass;
-  return spectra::format(
+  return groundmotion::format(
       "first pass %zu steps, second pass %zu steps (from the seed again); step %zu of the %s "
       "pass kept",
       result.second_pass - 1, total - result.second_pass - 1,

@@ -15,13 +15,13 @@ namespace match {
 // matched record as written and its file, the matching's iterations, and
 // the figures and verdict of the matched record.
 struct MatchPage {
-  const spectra::Record* seed;
+  const groundmotion::Record* seed;
   page::FileFacts seed_file;
-  const spectra::Record* matched;
+  const groundmotion::Record* matched;
   page::FileFacts matched_file;
   const MatchResult* result;
-  const spectra::MotionSummary* motion;
-  const spectra::Evaluation* evaluation;  // its verdict is the full verdict
+  const groundmotion::MotionSummary* motion;
+  const groundmotion::Evaluation* evaluation;  // its verdict is the full verdict
 };
 
 // The iterations in words: how many in each pass and which was kept.

@@ -17,7 +17,7 @@ constexpr OutputFormat kFormats[] = {OutputFormat::seed, OutputFormat::csv,
                                      OutputFormat::columns, OutputFormat::at2};
 
 // The seed's own decimals of the times, at least the two of F8.2.
-int written_decimals(const spectra::Record& times) {
+int written_decimals(const groundmotion::Record& times) {
   if (times.time_resolution > 0.0 && times.time_resolution < 0.01) {
     return std::min(static_cast<int>(std::lround(-std::log10(times.time_resolution))), 9);
   }
@@ -31,7 +31,7 @@ int seed_width(int digits) { return digits + 8; }
 // field for seed, "%.*g" for the others.
 std::string field(double value, const OutputLayout& layout) {
   const int digits = significant_digits(layout);
-  const double scaled = value / spectra::gal_per_unit(layout.unit);
+  const double scaled = value / groundmotion::gal_per_unit(layout.unit);
   char text[textio::fmt::kMaxWidth + 1];
   if (layout.format == OutputFormat::seed) {
     return std::string(text, textio::fmt::edit_e(text, scaled, seed_width(digits), digits));
@@ -44,7 +44,7 @@ std::string field(double value, const OutputLayout& layout) {
   return text;
 }
 
-std::string seed_file(const spectra::Record& times, const std::vector<double>& acc,
+std::string seed_file(const groundmotion::Record& times, const std::vector<double>& acc,
                       const OutputLayout& layout) {
   // The width holds the last time, its sign and point, and is at least 8.
   const int decimals = written_decimals(times);
@@ -59,7 +59,7 @@ std::string seed_file(const spectra::Record& times, const std::vector<double>& a
   std::string text = record_header(layout.target, layout.unit) + "\n";
   text.reserve(text.size() + acc.size() * static_cast<std::size_t>(width + value_width + 2));
   char line[textio::fmt::kMaxWidth + 1];
-  const double scale = spectra::gal_per_unit(layout.unit);
+  const double scale = groundmotion::gal_per_unit(layout.unit);
   for (std::size_t i = 0; i < acc.size(); ++i) {
     char* end = textio::fmt::edit_f(line, times.time_at(i), width, decimals);
     *end++ = ',';
@@ -70,13 +70,13 @@ std::string seed_file(const spectra::Record& times, const std::vector<double>& a
   return text;
 }
 
-std::string at2_file(const spectra::Record& times, const std::vector<double>& acc,
+std::string at2_file(const groundmotion::Record& times, const std::vector<double>& acc,
                      const OutputLayout& layout) {
   std::string text = "PEER-style record written by seedacc-match\n";
-  text += "SOURCE " + spectra::printable(layout.source) + ", MATCHED TO " +
-          spectra::printable(layout.target) + "\n";
+  text += "SOURCE " + groundmotion::printable(layout.source) + ", MATCHED TO " +
+          groundmotion::printable(layout.target) + "\n";
   text += "ACCELERATION TIME HISTORY IN UNITS OF G\n";
-  text += spectra::format("NPTS=%8zu, DT=%10.*f SEC\n", acc.size(), std::max(4, written_decimals(times) + 1),
+  text += groundmotion::format("NPTS=%8zu, DT=%10.*f SEC\n", acc.size(), std::max(4, written_decimals(times) + 1),
                           times.dt);
   for (std::size_t i = 0; i < acc.size(); ++i) {
     text += field(acc[i], layout);
@@ -87,10 +87,10 @@ std::string at2_file(const spectra::Record& times, const std::vector<double>& ac
 
 }  // namespace
 
-std::string record_header(const std::string& target_name, spectra::Unit unit) {
+std::string record_header(const std::string& target_name, groundmotion::Unit unit) {
   std::string quoted;
-  for (const char c : spectra::printable(target_name)) quoted += c == '"' ? "\"\"" : std::string(1, c);
-  return std::string(" time(sec),\"matched-Acc(") + spectra::unit_name(unit) + ") to " + quoted +
+  for (const char c : groundmotion::printable(target_name)) quoted += c == '"' ? "\"\"" : std::string(1, c);
+  return std::string(" time(sec),\"matched-Acc(") + groundmotion::unit_name(unit) + ") to " + quoted +
          "\"";
 }
 
@@ -105,11 +105,11 @@ const char* output_format_name(OutputFormat format) {
 }
 
 std::string output_format_choices() {
-  return spectra::choices_text(kFormats, output_format_name);
+  return groundmotion::choices_text(kFormats, output_format_name);
 }
 
 OutputFormat parse_output_format(std::string_view name) {
-  return spectra::parse_choice(name, kFormats, output_format_name, "output format");
+  return groundmotion::parse_choice(name, kFormats, output_format_name, "output format");
 }
 
 int significant_digits(const OutputLayout& layout) {
@@ -129,13 +129,13 @@ const char* output_extension(OutputFormat format) {
 
 double as_written(double value, const OutputLayout& layout) {
   double read = 0.0;
-  const bool ok = spectra::parse_number(field(value, layout), read);
+  const bool ok = groundmotion::parse_number(field(value, layout), read);
   assert(ok);
   (void)ok;
-  return read * spectra::gal_per_unit(layout.unit);
+  return read * groundmotion::gal_per_unit(layout.unit);
 }
 
-std::string format_record_file(const spectra::Record& times, const std::vector<double>& acc,
+std::string format_record_file(const groundmotion::Record& times, const std::vector<double>& acc,
                                const OutputLayout& layout) {
   assert(!acc.empty());
   assert(significant_digits(layout) >= kFewestDigits && significant_digits(layout) <= kMostDigits);
@@ -143,17 +143,17 @@ std::string format_record_file(const spectra::Record& times, const std::vector<d
     case OutputFormat::seed: return seed_file(times, acc, layout);
     case OutputFormat::at2: return at2_file(times, acc, layout);
     case OutputFormat::columns: {
-      std::string text = spectra::format("# one value a line, dt = %g s, unit %s, %zu values\n",
-                                         times.dt, spectra::unit_name(layout.unit), acc.size());
+      std::string text = groundmotion::format("# one value a line, dt = %g s, unit %s, %zu values\n",
+                                         times.dt, groundmotion::unit_name(layout.unit), acc.size());
       for (const double value : acc) text += field(value, layout) + "\n";
       return text;
     }
     case OutputFormat::csv: break;
   }
-  std::string text = std::string("time(s),acceleration(") + spectra::unit_name(layout.unit) + ")\n";
+  std::string text = std::string("time(s),acceleration(") + groundmotion::unit_name(layout.unit) + ")\n";
   const int decimals = written_decimals(times);
   for (std::size_t i = 0; i < acc.size(); ++i) {
-    text += spectra::format("%.*f,", decimals, times.time_at(i)) + field(acc[i], layout) + "\n";
+    text += groundmotion::format("%.*f,", decimals, times.time_at(i)) + field(acc[i], layout) + "\n";
   }
   return text;
 }

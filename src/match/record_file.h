@@ -30,8 +30,8 @@ enum class OutputFormat { seed, csv, columns, at2 };
 //    time(sec),"matched-Acc(gal) to NAME"
 // the second column quoted as comma-separated files quote a field (the
 // name may hold commas; a double quote in it is doubled, a control
-// character escaped as spectra::printable writes it).
-std::string record_header(const std::string& target_name, spectra::Unit unit = spectra::Unit::gal);
+// character escaped as groundmotion::printable writes it).
+std::string record_header(const std::string& target_name, groundmotion::Unit unit = groundmotion::Unit::gal);
 
 // The acceleration field of the seed layout: E12.4.
 constexpr int kAccelerationWidth = 12;
@@ -49,7 +49,7 @@ constexpr int kAt2ValuesPerLine = 5;
 struct OutputLayout {
   OutputFormat format = OutputFormat::seed;
   int digits = 0;                       // kFewestDigits ... kMostDigits; 0: the format's own
-  spectra::Unit unit = spectra::Unit::gal;  // g for at2
+  groundmotion::Unit unit = groundmotion::Unit::gal;  // g for at2
   std::string source;  // at2: the record matched, as named on the command line
   std::string target;  // the name of the target it was matched to
 };
@@ -75,7 +75,7 @@ double as_written(double value, const OutputLayout& layout = {});
 
 // The file of `acc` (gal, not empty) at the times of `times` (its start
 // time, step and time resolution) in `layout`.
-std::string format_record_file(const spectra::Record& times, const std::vector<double>& acc,
+std::string format_record_file(const groundmotion::Record& times, const std::vector<double>& acc,
                                const OutputLayout& layout = {});
 
 }  // namespace match

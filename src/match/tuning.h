@@ -1,5 +1,5 @@
 // tuning.h: every tunable figure of the matching, in one place. The steps
-// (spectral_correction.h, envelope_pull.h, baseline.h) and the passes
+// (amplitude_correction.h, envelope_pull.h, baseline.h) and the passes
 // (match.h) read them from here.
 #pragma once
 
@@ -80,15 +80,15 @@ constexpr double kLocalPeriods = 2.0;
 // --- the seed before matching (resample.cc, cli.cc) ---
 
 // A seed whose step is above the time-step criterion's limit
-// (spectra::kMaxTimeStep) is refined to that limit; --pad extends a seed
-// shorter than the duration criterion's spectra::kMinDuration to it.
+// (groundmotion::kMaxTimeStep) is refined to that limit; --pad extends a seed
+// shorter than the duration criterion's groundmotion::kMinDuration to it.
 // Resampling interpolates a grid at least this many times finer than the
 // coarser of the two steps, and, when coarsening, keeps the content below
 // this share of the new Nyquist frequency whole and fades out the rest.
 constexpr double kResampleOversampling = 16.0;
 constexpr double kResamplePassShare = 0.8;
 
-// --- the spectral correction (spectral_correction.cc) ---
+// --- the amplitude correction (amplitude_correction.cc) ---
 
 // Half-width of the local peak correction, s.
 constexpr double kPeakHalfWidth = 0.05;
@@ -99,7 +99,7 @@ constexpr double kRigidFrequency = 30.0;
 constexpr double kLargestPeakStep = 1.25;
 // For a record whose Nyquist frequency lies below the grid's top, the
 // share of the Nyquist frequency from which the amplitude correction fades
-// to none at it (nyquist_share in spectral_correction.h).
+// to none at it (nyquist_share in amplitude_correction.h).
 constexpr double kNyquistFadeStart = 0.8;
 
 // --- the envelope pull (envelope_pull.cc) ---

@@ -79,7 +79,7 @@ struct Trace {
   const char* name;
   const char* unit;
   const std::vector<double>* values;
-  spectra::Peak peak;
+  groundmotion::Peak peak;
   double start;
   double dt;
   const char* colour;
@@ -95,7 +95,7 @@ void draw_trace(Canvas& canvas, const Trace& trace, const Frame& box, const Axis
   const int intervals = static_cast<int>(std::lround(2.0 * limit / step));
   const Axis value_axis{-limit, limit, false, box.bottom, box.top};
   canvas.label(box.left, box.top - 9,
-               spectra::format("%s (%s): peak %.4g %s at %.*f s", trace.name, trace.unit,
+               groundmotion::format("%s (%s): peak %.4g %s at %.*f s", trace.name, trace.unit,
                                trace.peak.value, trace.unit, decimals, trace.peak.time),
                13, "start");
   std::vector<Tick> time_ticks = linear_ticks(time_axis.low, time_axis.high, 10);
@@ -116,19 +116,19 @@ void draw_trace(Canvas& canvas, const Trace& trace, const Frame& box, const Axis
 
 }  // namespace
 
-Figure histories_figure(const RecordView& view, const spectra::Record* seed,
+Figure histories_figure(const RecordView& view, const groundmotion::Record* seed,
                         const std::string& prefix) {
   assert(view.record != nullptr && view.motion != nullptr && !view.record->acc.empty());
-  const spectra::Record& record = *view.record;
-  const spectra::MotionSummary& motion = *view.motion;
-  const std::vector<double> velocity = spectra::integrate_from_rest(record.acc, record.dt);
-  const std::vector<double> displacement = spectra::integrate_from_rest(velocity, record.dt);
+  const groundmotion::Record& record = *view.record;
+  const groundmotion::MotionSummary& motion = *view.motion;
+  const std::vector<double> velocity = groundmotion::integrate_from_rest(record.acc, record.dt);
+  const std::vector<double> displacement = groundmotion::integrate_from_rest(velocity, record.dt);
   std::vector<Trace> traces;
   double start = record.start_time;
   double end = record.end_time();
   if (seed != nullptr) {
     traces.push_back({"seed acceleration", "gal", &seed->acc,
-                      spectra::find_peak(seed->acc, seed->start_time, seed->dt), seed->start_time,
+                      groundmotion::find_peak(seed->acc, seed->start_time, seed->dt), seed->start_time,
                       seed->dt, kSeedColour, prefix + "seed-history"});
     start = std::min(start, seed->start_time);
     end = std::max(end, seed->end_time());
@@ -147,7 +147,7 @@ Figure histories_figure(const RecordView& view, const spectra::Record* seed,
   figure.title = "Time histories (velocity and displacement integrated from rest)";
   Canvas canvas;
   const Axis time_axis{start, end > start ? end : start + 1.0, false, kLeft, kRight};
-  const int decimals = spectra::time_decimals(record);
+  const int decimals = groundmotion::time_decimals(record);
   for (std::size_t i = 0; i < traces.size(); ++i) {
     const double top = kPanelGap + static_cast<double>(i) * (kPanelGap + kPanelHeight);
     draw_trace(canvas, traces[i], Frame{kLeft, kRight, top, top + kPanelHeight}, time_axis,
@@ -159,9 +159,9 @@ Figure histories_figure(const RecordView& view, const spectra::Record* seed,
 
 Figure husid_figure(const RecordView& view, const std::string& prefix) {
   assert(view.record != nullptr && view.motion != nullptr && !view.record->acc.empty());
-  const spectra::Record& record = *view.record;
-  const spectra::MotionSummary& motion = *view.motion;
-  const std::vector<double> arias = spectra::arias_history(record.acc, record.dt);
+  const groundmotion::Record& record = *view.record;
+  const groundmotion::MotionSummary& motion = *view.motion;
+  const std::vector<double> arias = groundmotion::arias_history(record.acc, record.dt);
   const double total = arias.empty() ? 0.0 : arias.back();
   std::vector<double> normalised(arias.size(), 0.0);
   if (total > 0.0 && std::isfinite(total)) {
@@ -178,12 +178,12 @@ Figure husid_figure(const RecordView& view, const std::string& prefix) {
                                                            : record.start_time + 1.0;
   const Axis time_axis{record.start_time, end, false, kLeft, kRight};
   const Axis share_axis{0.0, 1.0, false, box.bottom, box.top};
-  const spectra::SignificantDuration& d95 = motion.duration;
-  const spectra::SignificantDuration& d75 = motion.duration_5_75;
-  std::string heading = spectra::format("normalised Arias intensity (Ia = %.4g cm/s)",
+  const groundmotion::SignificantDuration& d95 = motion.duration;
+  const groundmotion::SignificantDuration& d75 = motion.duration_5_75;
+  std::string heading = groundmotion::format("normalised Arias intensity (Ia = %.4g cm/s)",
                                         motion.arias_intensity);
   if (d95.defined) {
-    heading += spectra::format(": D5-95 %.4g s from %.3f s to %.3f s; D5-75 %.4g s to %.3f s",
+    heading += groundmotion::format(": D5-95 %.4g s from %.3f s to %.3f s; D5-75 %.4g s to %.3f s",
                                d95.length(), d95.start, d95.end, d75.length(), d75.end);
   } else {
     heading += ": D5-95 and D5-75 undefined (the record is zero throughout)";
@@ -196,15 +196,15 @@ Figure husid_figure(const RecordView& view, const std::string& prefix) {
                                                  time_axis, share_axis),
                   kHistoryColour, 1.4, " clip-path=\"url(#" + prefix + "husid-area)\"");
   if (d95.defined) {
-    const std::pair<double, double> marks[] = {{spectra::kDurationStart, d95.start},
-                                               {spectra::kDurationMiddle, d75.end},
-                                               {spectra::kDurationEnd, d95.end}};
+    const std::pair<double, double> marks[] = {{groundmotion::kDurationStart, d95.start},
+                                               {groundmotion::kDurationMiddle, d75.end},
+                                               {groundmotion::kDurationEnd, d95.end}};
     for (const auto& [share, time] : marks) {
       const double x = time_axis.map(time);
       const double y = share_axis.map(share);
       canvas.line(box.left, y, x, y, kMarkColour, 1, " stroke-dasharray=\"4,3\"");
       canvas.line(x, y, x, box.bottom, kMarkColour, 1, " stroke-dasharray=\"4,3\"");
-      canvas.label(x + 4, y - 4, spectra::format("%g %%", 100.0 * share), 11, "start",
+      canvas.label(x + 4, y - 4, groundmotion::format("%g %%", 100.0 * share), 11, "start",
                    " fill=\"" + std::string(kMarkColour) + "\"");
     }
   }
@@ -217,10 +217,10 @@ Figure husid_figure(const RecordView& view, const std::string& prefix) {
 namespace {
 
 // The frequency axis of the spectrum and ratio panels: the whole grid.
-Axis frequency_axis(const std::vector<spectra::SpectrumPoint>& points, const Frame& box) {
+Axis frequency_axis(const std::vector<groundmotion::SpectrumPoint>& points, const Frame& box) {
   double low = points.front().frequency;
   double high = low;
-  for (const spectra::SpectrumPoint& point : points) {
+  for (const groundmotion::SpectrumPoint& point : points) {
     low = std::min(low, point.frequency);
     high = std::max(high, point.frequency);
   }
@@ -230,10 +230,10 @@ Axis frequency_axis(const std::vector<spectra::SpectrumPoint>& points, const Fra
 // Grey over the frequencies not compared (outside the range, above the
 // Nyquist frequency), the Nyquist frequency dashed when it falls inside.
 void mark_compared(Canvas& canvas, const Frame& box, const Axis& axis,
-                   const spectra::Evaluation& evaluation, const std::string& nyquist_id,
+                   const groundmotion::Evaluation& evaluation, const std::string& nyquist_id,
                    bool labelled) {
-  const spectra::ComparedPoints& compared = evaluation.compared;
-  const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
+  const groundmotion::ComparedPoints& compared = evaluation.compared;
+  const std::vector<groundmotion::SpectrumPoint>& points = evaluation.points;
   double first = axis.high;
   double last = axis.high;
   if (compared.compared_count() > 0) {
@@ -243,12 +243,12 @@ void mark_compared(Canvas& canvas, const Frame& box, const Axis& axis,
   if (first > axis.low) canvas.rectangle({box.left, axis.map(first), box.top, box.bottom}, kUncomparedColour);
   if (last < axis.high) canvas.rectangle({axis.map(last), box.right, box.top, box.bottom}, kUncomparedColour);
   const double nyquist = compared.nyquist;
-  if (!(nyquist > axis.low && nyquist < axis.high * (1.0 - spectra::kLimitMargin))) return;
+  if (!(nyquist > axis.low && nyquist < axis.high * (1.0 - groundmotion::kLimitMargin))) return;
   const double x = axis.map(nyquist);
   canvas.open_group(" id=\"" + nyquist_id + "\"");
   canvas.line(x, box.top, x, box.bottom, kNyquistColour, 1.2, " stroke-dasharray=\"3,3\"");
   if (labelled) {
-    canvas.label(x - 4, box.bottom - 6, spectra::format("Nyquist %g Hz", nyquist), 11, "end",
+    canvas.label(x - 4, box.bottom - 6, groundmotion::format("Nyquist %g Hz", nyquist), 11, "end",
                  " fill=\"" + std::string(kNyquistColour) + "\"");
   }
   canvas.close_group();
@@ -263,16 +263,16 @@ struct RatioLimits {
   std::vector<double> levels;  // every limit of every chosen set
 };
 
-RatioLimits ratio_limits(const spectra::CriteriaOptions& options) {
+RatioLimits ratio_limits(const groundmotion::CriteriaOptions& options) {
   RatioLimits limits;
-  for (const spectra::CriteriaSet set : spectra::chosen_sets(options)) {
-    if (set == spectra::CriteriaSet::us) {
-      limits.low = std::max(limits.low, spectra::kBandLow);
-      limits.high = std::min(limits.high, spectra::kBandHigh);
-      limits.levels.insert(limits.levels.end(), {spectra::kBandLow, spectra::kBandHigh});
+  for (const groundmotion::CriteriaSet set : groundmotion::chosen_sets(options)) {
+    if (set == groundmotion::CriteriaSet::us) {
+      limits.low = std::max(limits.low, groundmotion::kBandLow);
+      limits.high = std::min(limits.high, groundmotion::kBandHigh);
+      limits.levels.insert(limits.levels.end(), {groundmotion::kBandLow, groundmotion::kBandHigh});
     } else {
-      limits.low = std::max(limits.low, spectra::kMinRatio);
-      limits.levels.push_back(spectra::kMinRatio);
+      limits.low = std::max(limits.low, groundmotion::kMinRatio);
+      limits.levels.push_back(groundmotion::kMinRatio);
     }
   }
   return limits;
@@ -284,20 +284,20 @@ bool outside(const RatioLimits& limits, double ratio) {
 
 // The band's bounds as the legend says them, from the constants.
 std::string band_words(const RatioLimits& limits) {
-  if (std::isinf(limits.high)) return spectra::format("at least %.2f x target", limits.low);
-  return spectra::format("target %+.0f %% to %+.0f %%", 100.0 * (limits.low - 1.0),
+  if (std::isinf(limits.high)) return groundmotion::format("at least %.2f x target", limits.low);
+  return groundmotion::format("target %+.0f %% to %+.0f %%", 100.0 * (limits.low - 1.0),
                          100.0 * (limits.high - 1.0));
 }
 
 // The width of `text` at font size 12, about 7 units a character.
 double text_width(const std::string& text) { return 7.0 * static_cast<double>(text.size()); }
 
-void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, double top) {
+void spectrum_heading(Canvas& canvas, const groundmotion::Evaluation& evaluation, double top) {
   const std::string& name = evaluation.options.target.name();
-  std::string title = spectra::format("Response spectrum, damping %g %%, to ",
+  std::string title = groundmotion::format("Response spectrum, damping %g %%, to ",
                                       100.0 * evaluation.options.damping) + xml_escape(name) + ":";
-  for (const spectra::Verdict& verdict : evaluation.verdicts) {
-    title += spectra::format(" <tspan font-weight=\"bold\" fill=\"%s\">%s %s</tspan>",
+  for (const groundmotion::Verdict& verdict : evaluation.verdicts) {
+    title += groundmotion::format(" <tspan font-weight=\"bold\" fill=\"%s\">%s %s</tspan>",
                              verdict.pass ? kPassColour : kComputedColour,
                              xml_escape(verdict.tag).c_str(), verdict.pass ? "PASS" : "FAIL");
   }
@@ -310,7 +310,7 @@ void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, dou
     x += 36 + text_width(words) + 18;
   };
   canvas.line(x, key_y, x + 30, key_y, kComputedColour, 1.8);
-  key(spectra::format("computed, damping %g %%", 100.0 * evaluation.options.damping));
+  key(groundmotion::format("computed, damping %g %%", 100.0 * evaluation.options.damping));
   canvas.line(x, key_y, x + 30, key_y, kTargetColour, 1.6, " stroke-dasharray=\"7,4\"");
   key("target " + name);
   canvas.rectangle({x, x + 30, key_y - 6, key_y + 6}, kBandColour, " fill-opacity=\"0.45\"");
@@ -319,9 +319,9 @@ void spectrum_heading(Canvas& canvas, const spectra::Evaluation& evaluation, dou
   key("not compared");
 }
 
-void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const Frame& box,
+void draw_spectrum(Canvas& canvas, const groundmotion::Evaluation& evaluation, const Frame& box,
                    const std::string& prefix) {
-  const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
+  const std::vector<groundmotion::SpectrumPoint>& points = evaluation.points;
   const double damping = evaluation.options.damping;
   const RatioLimits limits = ratio_limits(evaluation.options);
   // The band's top where it has none: the top of the axis.
@@ -329,7 +329,7 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
   const double shown_top = std::isinf(limits.high) ? 1.0 : limits.high;
   double sa_low = points.front().target * limits.low;
   double sa_high = points.front().target * shown_top;
-  for (const spectra::SpectrumPoint& point : points) {
+  for (const groundmotion::SpectrumPoint& point : points) {
     sa_low = std::min(sa_low, limits.low * point.target);
     sa_high = std::max(sa_high, shown_top * point.target);
     if (point.sa > 0.0 && std::isfinite(point.sa)) sa_low = std::min(sa_low, point.sa);
@@ -342,7 +342,7 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
   const Axis axis = frequency_axis(points, box);
   const Axis sa_axis{sa_low, sa_high, true, box.bottom, box.top};
   // The target through a fine grid and every corner of its law.
-  const spectra::Target& target_spectrum = evaluation.options.target;
+  const groundmotion::Target& target_spectrum = evaluation.options.target;
   std::vector<double> frequencies;
   for (int i = 0; i <= kFinePoints; ++i) {
     frequencies.push_back(axis.low * std::pow(axis.high / axis.low, i / kFinePoints));
@@ -366,7 +366,7 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
     band.emplace_back(axis.map(point->first), sa_axis.map(limits.low * point->second));
   }
   Points computed;
-  for (const spectra::SpectrumPoint& point : points) {
+  for (const groundmotion::SpectrumPoint& point : points) {
     computed.emplace_back(axis.map(point.frequency), sa_axis.map(std::max(point.sa, sa_low)));
   }
   const std::string clip_id = prefix + "spectrum-area";
@@ -387,10 +387,10 @@ void draw_spectrum(Canvas& canvas, const spectra::Evaluation& evaluation, const 
   canvas.axis_titles(box, "frequency (Hz)", "Sa (gal)");
 }
 
-void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Frame& box,
+void draw_ratio(Canvas& canvas, const groundmotion::Evaluation& evaluation, const Frame& box,
                 const std::string& prefix) {
-  const std::vector<spectra::SpectrumPoint>& points = evaluation.points;
-  const spectra::ComparedPoints& compared = evaluation.compared;
+  const std::vector<groundmotion::SpectrumPoint>& points = evaluation.points;
+  const groundmotion::ComparedPoints& compared = evaluation.compared;
   double largest = 1.5;
   for (std::size_t i = compared.in_range_first; i < compared.compared_end; ++i) {
     if (std::isfinite(points[i].ratio)) {
@@ -406,7 +406,7 @@ void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Fra
   canvas.label(box.left, box.top - 10,
                "Ratio Sa / target at the compared points; circles: outside the limits", 13, "start");
   if (evaluation.fit.count > 0) {
-    canvas.label(box.right, box.top - 10, spectra::format(
+    canvas.label(box.right, box.top - 10, groundmotion::format(
         "ratio %.3f to %.3f; mean %.3f over %zu points",
         evaluation.points[evaluation.fit.lowest].ratio,
         evaluation.points[evaluation.fit.highest].ratio, evaluation.fit.mean_ratio,
@@ -427,7 +427,7 @@ void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Fra
     canvas.line(box.left, y_of(level), box.right, y_of(level), target ? kTargetColour : "#2e8b57",
                 target ? 1.4 : 1.2, target ? "" : " stroke-dasharray=\"6,3\"");
     label_y = std::max(y_of(level) + 4, label_y + kLabelLine);
-    canvas.label(box.right + 4, label_y, spectra::format("%.2f", level), kLabelLine, "start");
+    canvas.label(box.right + 4, label_y, groundmotion::format("%.2f", level), kLabelLine, "start");
   }
   Points line;
   std::string marks;
@@ -452,7 +452,7 @@ void draw_ratio(Canvas& canvas, const spectra::Evaluation& evaluation, const Fra
 
 Figure spectrum_figure(const RecordView& view, const std::string& prefix) {
   assert(view.evaluation != nullptr && !view.evaluation->points.empty());
-  const spectra::Evaluation& evaluation = *view.evaluation;
+  const groundmotion::Evaluation& evaluation = *view.evaluation;
   Figure figure;
   figure.width = kWidth;
   figure.kind = "spectrum";

@@ -13,9 +13,9 @@ namespace page {
 
 // What the drawings of one record read; every pointer is set.
 struct RecordView {
-  const spectra::Record* record;
-  const spectra::MotionSummary* motion;
-  const spectra::Evaluation* evaluation;
+  const groundmotion::Record* record;
+  const groundmotion::MotionSummary* motion;
+  const groundmotion::Evaluation* evaluation;
 };
 
 // One drawing: its size in SVG user units and its elements. Ids of its
@@ -36,7 +36,7 @@ struct Figure {
 // (integrated from rest by the trapezoidal rule, as the report's peaks).
 // With `seed` (not null), the seed's acceleration comes first, on its own
 // scale.
-Figure histories_figure(const RecordView& view, const spectra::Record* seed,
+Figure histories_figure(const RecordView& view, const groundmotion::Record* seed,
                         const std::string& prefix);
 
 // The Husid plot: the Arias intensity over time divided by its final

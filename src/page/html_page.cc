@@ -73,19 +73,19 @@ std::string facts_table(const std::vector<Fact>& facts) {
 
 // Every set's criteria under a row naming the set and its practice, then
 // the verdict line of each set.
-std::string criteria_table(const std::vector<spectra::Verdict>& verdicts) {
+std::string criteria_table(const std::vector<groundmotion::Verdict>& verdicts) {
   std::string html =
       "<table class=\"criteria\">\n<colgroup><col style=\"width: 13%\"/><col style=\"width: 12%\"/>"
       "<col style=\"width: 38%\"/><col style=\"width: 31%\"/><col style=\"width: 6%\"/></colgroup>\n"
       "<thead><tr><th>criterion</th><th>figure</th>"
       "<th>limit and details</th><th>source</th><th>result</th></tr></thead>\n<tbody>\n";
-  for (const spectra::Verdict& verdict : verdicts) {
+  for (const groundmotion::Verdict& verdict : verdicts) {
     html += "<tr class=\"set\"><th colspan=\"5\">" +
             xml_escape("criteria (" + verdict.tag + "): " + verdict.source) + "</th></tr>\n";
     // A source that begins with its set's practice shows the rest: the
     // practice heads the set.
     const std::string practice = verdict.source + ": ";
-    for (const spectra::Criterion& criterion : verdict.criteria) {
+    for (const groundmotion::Criterion& criterion : verdict.criteria) {
       const std::string& source = criterion.source;
       const bool heads = source.compare(0, practice.size(), practice) == 0;
       html += "<tr>" + cell("td", criterion.name) + cell("td", criterion.figure, "number") +
@@ -95,7 +95,7 @@ std::string criteria_table(const std::vector<spectra::Verdict>& verdicts) {
     }
   }
   html += "</tbody>\n</table>\n";
-  for (const spectra::Verdict& verdict : verdicts) {
+  for (const groundmotion::Verdict& verdict : verdicts) {
     html += "<p class=\"verdict\">" + xml_escape(verdict_line(verdict)) + "</p>\n";
   }
   return html;
@@ -124,23 +124,23 @@ std::string summary_html(const std::vector<SummaryLine>& lines) {
       continue;
     }
     html += "<tr><td><a href=\"#" + xml_escape(line.id) + "\">" + xml_escape(line.name) + "</a></td>";
-    const spectra::MotionSummary& motion = *line.view->motion;
-    const spectra::Evaluation& evaluation = *line.view->evaluation;
+    const groundmotion::MotionSummary& motion = *line.view->motion;
+    const groundmotion::Evaluation& evaluation = *line.view->evaluation;
     const auto number = [](const std::string& text) { return cell("td", text, "number"); };
     html += cell("td", evaluation.options.target.name()) +
-            number(spectra::format("%.4g", motion.acceleration.value)) +
-            number(spectra::format("%.4g", motion.velocity.value)) +
-            number(spectra::format("%.4g", motion.displacement.value)) +
-            number(motion.duration.defined ? spectra::format("%.4g", motion.duration.length())
+            number(groundmotion::format("%.4g", motion.acceleration.value)) +
+            number(groundmotion::format("%.4g", motion.velocity.value)) +
+            number(groundmotion::format("%.4g", motion.displacement.value)) +
+            number(motion.duration.defined ? groundmotion::format("%.4g", motion.duration.length())
                                            : "undefined");
     if (evaluation.fit.count > 0) {
-      html += number(spectra::format("%.3f", evaluation.points[evaluation.fit.lowest].ratio)) +
-              number(spectra::format("%.3f", evaluation.points[evaluation.fit.highest].ratio));
+      html += number(groundmotion::format("%.3f", evaluation.points[evaluation.fit.lowest].ratio)) +
+              number(groundmotion::format("%.3f", evaluation.points[evaluation.fit.highest].ratio));
     } else {
       html += "<td>none compared</td><td></td>";
     }
     std::string verdicts;
-    for (const spectra::Verdict& verdict : evaluation.verdicts) {
+    for (const groundmotion::Verdict& verdict : evaluation.verdicts) {
       verdicts += std::string(verdicts.empty() ? "" : " ") + "<span class=\"" +
                   (verdict.pass ? "pass" : "fail") + "\">" + xml_escape(verdict.tag) + " " +
                   (verdict.pass ? "PASS" : "FAIL") + "</span>";
@@ -158,9 +158,9 @@ struct ReadingWords {
   std::string warnings;
 };
 
-ReadingWords reading_words(const spectra::Record& record) {
+ReadingWords reading_words(const groundmotion::Record& record) {
   ReadingWords words;
-  std::istringstream lines(spectra::describe_reading(record));
+  std::istringstream lines(groundmotion::describe_reading(record));
   const auto take = [](std::string& into, const std::string& line, const std::string& prefix) {
     if (line.compare(0, prefix.size(), prefix) != 0) return false;
     into += (into.empty() ? "" : "; ") + line.substr(prefix.size());
@@ -174,10 +174,10 @@ ReadingWords reading_words(const spectra::Record& record) {
 }
 
 // The chosen sets by name, "jp" or "us and jp".
-std::string sets_words(const spectra::CriteriaOptions& options) {
+std::string sets_words(const groundmotion::CriteriaOptions& options) {
   std::string words;
-  for (const spectra::CriteriaSet set : spectra::chosen_sets(options)) {
-    words += std::string(words.empty() ? "" : " and ") + spectra::set_name(set);
+  for (const groundmotion::CriteriaSet set : groundmotion::chosen_sets(options)) {
+    words += std::string(words.empty() ? "" : " and ") + groundmotion::set_name(set);
   }
   return words;
 }
@@ -185,10 +185,10 @@ std::string sets_words(const spectra::CriteriaOptions& options) {
 }  // namespace
 
 std::string file_words(const FileFacts& file) {
-  return file.name + spectra::format(", %llu bytes", static_cast<unsigned long long>(file.size));
+  return file.name + groundmotion::format(", %llu bytes", static_cast<unsigned long long>(file.size));
 }
 
-std::vector<Figure> record_figures(const RecordView& view, const spectra::Record* seed,
+std::vector<Figure> record_figures(const RecordView& view, const groundmotion::Record* seed,
                                    const std::string& prefix) {
   return {histories_figure(view, seed, prefix), husid_figure(view, prefix),
           spectrum_figure(view, prefix)};
@@ -197,22 +197,22 @@ std::vector<Figure> record_figures(const RecordView& view, const spectra::Record
 std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
                                const std::string& date) {
   assert(view.record != nullptr && view.evaluation != nullptr);
-  const spectra::Record& record = *view.record;
-  const spectra::Evaluation& evaluation = *view.evaluation;
+  const groundmotion::Record& record = *view.record;
+  const groundmotion::Evaluation& evaluation = *view.evaluation;
   const double damping = evaluation.options.damping;
   const ReadingWords reading = reading_words(record);
   std::vector<Fact> facts = {
       {"file", file_words(file)},
       {"format", reading.read},
       {"SHA-256", file.sha256, true},
-      {"samples", spectra::format("%zu at dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
+      {"samples", groundmotion::format("%zu at dt = %.6g s, %.6g s to %.6g s", record.acc.size(),
                                   record.dt, record.start_time, record.end_time())},
       {"corrections", reading.corrections.empty() ? "none" : reading.corrections},
       {"target", evaluation.options.target.description(), true},
-      {"damping", spectra::format("h = %g; ", damping) +
+      {"damping", groundmotion::format("h = %g; ", damping) +
                       evaluation.options.target.damping_rule(damping)},
       {"criteria", sets_words(evaluation.options)},
-      {"compared", spectra::format("%zu points in %g-%g Hz, at most the Nyquist frequency "
+      {"compared", groundmotion::format("%zu points in %g-%g Hz, at most the Nyquist frequency "
                                    "%.6g Hz", evaluation.compared.compared_count(),
                                    evaluation.options.range.low, evaluation.options.range.high,
                                    evaluation.compared.nyquist)},
@@ -223,9 +223,9 @@ std::vector<Fact> record_facts(const FileFacts& file, const RecordView& view,
   return facts;
 }
 
-std::string verdict_line(const spectra::Verdict& verdict) {
+std::string verdict_line(const groundmotion::Verdict& verdict) {
   std::ostringstream text;
-  spectra::write_verdict(text, verdict);
+  groundmotion::write_verdict(text, verdict);
   std::istringstream lines(text.str());
   std::string found;
   for (std::string line; std::getline(lines, line);) {

@@ -29,13 +29,13 @@ struct RecordSection {
   std::string title;  // plain text
   std::vector<Fact> facts;
   std::vector<Figure> figures;
-  std::vector<spectra::Verdict> verdicts;
+  std::vector<groundmotion::Verdict> verdicts;
 };
 
 // The three drawings of a record, in the page's order: time histories
 // (with the seed's acceleration when `seed` is not null), Husid plot,
 // spectrum with the ratio. Element ids begin with `prefix`.
-std::vector<Figure> record_figures(const RecordView& view, const spectra::Record* seed,
+std::vector<Figure> record_figures(const RecordView& view, const groundmotion::Record* seed,
                                    const std::string& prefix);
 
 // "rec.csv, 360473 bytes": a file's name and size.
@@ -66,6 +66,6 @@ std::string html_page(const std::string& title, const std::vector<SummaryLine>& 
                       const std::vector<RecordSection>& sections);
 
 // The verdict line of `verdict`, as the text report prints it.
-std::string verdict_line(const spectra::Verdict& verdict);
+std::string verdict_line(const groundmotion::Verdict& verdict);
 
 }  // namespace page

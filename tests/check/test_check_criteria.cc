@@ -26,7 +26,7 @@ struct Case {
   std::vector<std::string> jp_failed;
   double dt = 0.01;
   std::size_t samples = 4001;  // 40 s at 0.01 s
-  spectra::CriteriaOptions options = {};
+  groundmotion::CriteriaOptions options = {};
   std::size_t compared = 271;
 };
 
@@ -41,8 +41,8 @@ Ratio run_of(std::size_t first, std::size_t last, double inside, double outside)
   return [=](std::size_t k) { return k >= first && k <= last ? inside : outside; };
 }
 
-spectra::CriteriaOptions with(double damping, double low = 0.1, double high = 50.0) {
-  spectra::CriteriaOptions options;
+groundmotion::CriteriaOptions with(double damping, double low = 0.1, double high = 50.0) {
+  groundmotion::CriteriaOptions options;
   options.damping = damping;
   options.range = {low, high};
   return options;
@@ -102,20 +102,20 @@ std::vector<Case> cases() {
   };
 }
 
-spectra::Evaluation evaluate(const Case& row, spectra::CriteriaChoice sets) {
-  const std::vector<double> grid = spectra::spectrum_frequencies();
+groundmotion::Evaluation evaluate(const Case& row, groundmotion::CriteriaChoice sets) {
+  const std::vector<double> grid = groundmotion::spectrum_frequencies();
   std::vector<double> sa(grid.size());
   for (std::size_t k = 0; k < grid.size(); ++k) {
     sa[k] = row.ratio(k) * synthesis::target_sa(1.0 / grid[k]);
   }
-  spectra::CriteriaOptions options = row.options;
+  groundmotion::CriteriaOptions options = row.options;
   options.sets = sets;
-  return spectra::evaluate_spectrum(row.dt, row.samples, sa, options);
+  return groundmotion::evaluate_spectrum(row.dt, row.samples, sa, options);
 }
 
 TEST(Criteria, EachLineOfBothSetsAtItsLimitAndPast) {
   for (const Case& row : cases()) {
-    const spectra::Evaluation both = evaluate(row, spectra::CriteriaChoice::both);
+    const groundmotion::Evaluation both = evaluate(row, groundmotion::CriteriaChoice::both);
     ASSERT_EQ(both.verdicts.size(), 2u);
     EXPECT_EQ(both.verdicts[0].tag, "us");
     EXPECT_EQ(both.verdicts[0].failed, row.us_failed) << row.reason;
@@ -125,12 +125,12 @@ TEST(Criteria, EachLineOfBothSetsAtItsLimitAndPast) {
     EXPECT_EQ(both.fit.count, row.compared) << row.reason;
     // --criteria both passes only when both sets pass.
     EXPECT_EQ(both.pass(), row.us_failed.empty() && row.jp_failed.empty()) << row.reason;
-    EXPECT_EQ(evaluate(row, spectra::CriteriaChoice::us).pass(), row.us_failed.empty());
-    EXPECT_EQ(evaluate(row, spectra::CriteriaChoice::jp).pass(), row.jp_failed.empty());
-    for (const spectra::Verdict& verdict : both.verdicts) {
-      for (const spectra::Criterion& line : verdict.criteria) {
-        EXPECT_EQ(line.source.rfind(spectra::set_source(
-                      verdict.tag == "us" ? spectra::CriteriaSet::us : spectra::CriteriaSet::jp),
+    EXPECT_EQ(evaluate(row, groundmotion::CriteriaChoice::us).pass(), row.us_failed.empty());
+    EXPECT_EQ(evaluate(row, groundmotion::CriteriaChoice::jp).pass(), row.jp_failed.empty());
+    for (const groundmotion::Verdict& verdict : both.verdicts) {
+      for (const groundmotion::Criterion& line : verdict.criteria) {
+        EXPECT_EQ(line.source.rfind(groundmotion::set_source(
+                      verdict.tag == "us" ? groundmotion::CriteriaSet::us : groundmotion::CriteriaSet::jp),
                   0), 0u) << line.name;
         // A failing time step or duration names the matcher's remedy.
         if (line.name == "time step" && !line.pass) {
@@ -148,17 +148,17 @@ TEST(Criteria, EachLineOfBothSetsAtItsLimitAndPast) {
 // frequencies, the us line above 1.30 saying why, and the verdict naming
 // what failed; the default set for the built-in target is jp.
 TEST(Criteria, LinesNameTheSetTheRunAndTheFailures) {
-  const std::vector<double> grid = spectra::spectrum_frequencies();
+  const std::vector<double> grid = groundmotion::spectrum_frequencies();
   std::vector<double> sa(grid.size());
   for (std::size_t k = 0; k < grid.size(); ++k) {
     sa[k] = (k >= 100 && k <= 162 ? 0.97 : k == 200 ? 1.4 : 1.03) *
             synthesis::target_sa(1.0 / grid[k]);
   }
-  spectra::CriteriaOptions options;
-  EXPECT_EQ(spectra::evaluate_spectrum(0.01, 4001, sa, options).verdicts[0].tag, "jp");
-  options.sets = spectra::CriteriaChoice::us;
+  groundmotion::CriteriaOptions options;
+  EXPECT_EQ(groundmotion::evaluate_spectrum(0.01, 4001, sa, options).verdicts[0].tag, "jp");
+  options.sets = groundmotion::CriteriaChoice::us;
   std::ostringstream lines;
-  spectra::write_verdict(lines, spectra::evaluate_spectrum(0.01, 4001, sa, options).verdicts[0]);
+  groundmotion::write_verdict(lines, groundmotion::evaluate_spectrum(0.01, 4001, sa, options).verdicts[0]);
   const std::string text = lines.str();
   EXPECT_EQ(text.rfind("criteria (us): US nuclear review practice", 0), 0u) << text;
   for (const char* line :
@@ -174,7 +174,7 @@ TEST(Criteria, LinesNameTheSetTheRunAndTheFailures) {
     sa[k] = 1.0200001 * synthesis::target_sa(1.0 / grid[k]);
   }
   std::ostringstream near;
-  spectra::write_verdict(near, spectra::evaluate_spectrum(0.01, 4001, sa, {}).verdicts[0]);
+  groundmotion::write_verdict(near, groundmotion::evaluate_spectrum(0.01, 4001, sa, {}).verdicts[0]);
   EXPECT_NE(near.str().find("\njp  mean error     0.020         FAIL  at most 0.02; |mean ratio "
                             "- 1|, mean ratio 1.020 over the 271 compared points (0.020000 "
                             "unrounded)\n"),
@@ -185,12 +185,12 @@ TEST(Criteria, LinesNameTheSetTheRunAndTheFailures) {
 // A figure built on infinity or not-a-number never passes, whatever the
 // comparison said (inf >= 0.85 holds), and reads "undefined".
 TEST(Criteria, NoPassOnAValueThatIsNotFinite) {
-  spectra::Verdict verdict;
+  groundmotion::Verdict verdict;
   const double inf = std::numeric_limits<double>::infinity();
-  verdict.add("minimum ratio", spectra::format("%.3f", inf), inf >= 0.85, "at least 0.85", "");
-  verdict.add("CoV", spectra::format("%.3f", std::nan("")), true, "at most 0.05", "");
+  verdict.add("minimum ratio", groundmotion::format("%.3f", inf), inf >= 0.85, "at least 0.85", "");
+  verdict.add("CoV", groundmotion::format("%.3f", std::nan("")), true, "at most 0.05", "");
   ASSERT_EQ(verdict.criteria.size(), 2u);
-  for (const spectra::Criterion& criterion : verdict.criteria) {
+  for (const groundmotion::Criterion& criterion : verdict.criteria) {
     EXPECT_FALSE(criterion.pass) << criterion.name;
     EXPECT_EQ(criterion.figure, "undefined") << criterion.name;
   }
@@ -199,18 +199,18 @@ TEST(Criteria, NoPassOnAValueThatIsNotFinite) {
 }
 
 TEST(Criteria, ChoiceOption) {
-  EXPECT_EQ(spectra::parse_criteria_choice("both"), spectra::CriteriaChoice::both);
+  EXPECT_EQ(groundmotion::parse_criteria_choice("both"), groundmotion::CriteriaChoice::both);
   for (const char* bad : {"", "US", "us,jp", "all"}) {
-    EXPECT_THROW(spectra::parse_criteria_choice(bad), std::invalid_argument) << bad;
+    EXPECT_THROW(groundmotion::parse_criteria_choice(bad), std::invalid_argument) << bad;
   }
 }
 
 // 1.5 / (1 + 10 h) by hand: 1.5 / 1.5, 1.5 / 1.2, 1.5 / 2.
 TEST(Criteria, DampingFactor) {
-  EXPECT_EQ(spectra::damping_factor(0.05), 1.0);
-  EXPECT_DOUBLE_EQ(spectra::damping_factor(0.02), 1.25);
-  EXPECT_DOUBLE_EQ(spectra::damping_factor(0.10), 0.75);
-  EXPECT_DOUBLE_EQ(spectra::Target().sa(1.0, 0.02), 640.0);
+  EXPECT_EQ(groundmotion::damping_factor(0.05), 1.0);
+  EXPECT_DOUBLE_EQ(groundmotion::damping_factor(0.02), 1.25);
+  EXPECT_DOUBLE_EQ(groundmotion::damping_factor(0.10), 0.75);
+  EXPECT_DOUBLE_EQ(groundmotion::Target().sa(1.0, 0.02), 640.0);
 }
 
 // The target's SI against its closed form: the integral of T / (2 pi)
@@ -218,7 +218,7 @@ TEST(Criteria, DampingFactor) {
 // 1 / 0.4074 Hz. The trapezoidal rule on a grid 2.3 % apart is within
 // about 1e-4 of it (the corners at 0.16 s and 0.64 s add the most).
 TEST(Criteria, TargetSiAgainstClosedForm) {
-  const std::vector<double> grid = spectra::spectrum_frequencies();
+  const std::vector<double> grid = groundmotion::spectrum_frequencies();
   const long double low = 0.1L;
   const long double high = 1.0L / grid[61];
   const long double pi = 3.14159265358979323846264338327950288L;
@@ -228,19 +228,19 @@ TEST(Criteria, TargetSiAgainstClosedForm) {
                             (2 * pi);
   std::vector<double> sa(grid.size());
   for (std::size_t k = 0; k < grid.size(); ++k) sa[k] = 0.5 * synthesis::target_sa(1.0 / grid[k]);
-  const spectra::Evaluation evaluation = spectra::evaluate_spectrum(0.01, 4001, sa, {});
+  const groundmotion::Evaluation evaluation = groundmotion::evaluate_spectrum(0.01, 4001, sa, {});
   EXPECT_NEAR(evaluation.fit.si_target, static_cast<double>(exact), 2e-4 * exact);
   EXPECT_EQ(evaluation.fit.si_count, 140u);  // k = 61 ... 200
   EXPECT_DOUBLE_EQ(evaluation.fit.si_ratio, 0.5);
 }
 
 TEST(Criteria, RangeOption) {
-  const spectra::FrequencyRange range = spectra::parse_frequency_range("1:10");
+  const groundmotion::FrequencyRange range = groundmotion::parse_frequency_range("1:10");
   EXPECT_EQ(range.low, 1.0);
   EXPECT_EQ(range.high, 10.0);
   for (const char* bad : {"", "1", "1:", ":10", "10:1", "1:1", "0.05:10", "1:60", "a:b",
                           "1:10:20", "0x1:10", "1.001:1.002"}) {
-    EXPECT_THROW(spectra::parse_frequency_range(bad), std::invalid_argument) << bad;
+    EXPECT_THROW(groundmotion::parse_frequency_range(bad), std::invalid_argument) << bad;
   }
 }
 

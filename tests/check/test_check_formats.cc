@@ -11,13 +11,13 @@
 
 namespace {
 
-using spectra::Format;
-using spectra::Unit;
+using groundmotion::Format;
+using groundmotion::Unit;
 
 struct Case {
   const char* name;
   std::string text;
-  spectra::ReadOptions options;
+  groundmotion::ReadOptions options;
   Format format;
   double dt;
   Unit unit;
@@ -29,8 +29,8 @@ struct Case {
 
 void PrintTo(const Case& row, std::ostream* out) { *out << row.name; }
 
-spectra::ReadOptions with(double dt, std::optional<Unit> unit = {}, std::string component = {}) {
-  spectra::ReadOptions options;
+groundmotion::ReadOptions with(double dt, std::optional<Unit> unit = {}, std::string component = {}) {
+  groundmotion::ReadOptions options;
   options.dt = dt;
   options.unit = unit;
   options.component = std::move(component);
@@ -145,14 +145,14 @@ TEST_P(Formats, ReadsAsPublished) {
   std::istringstream in(row.text);
   if (row.fails) {
     try {
-      spectra::parse_record(in, "rec", row.options);
+      groundmotion::parse_record(in, "rec", row.options);
       ADD_FAILURE() << "read without an error";
-    } catch (const spectra::InputError& error) {
+    } catch (const groundmotion::InputError& error) {
       EXPECT_EQ(std::string(error.what()).rfind(row.reading, 0), 0u) << error.what();
     }
     return;
   }
-  const spectra::Record record = spectra::parse_record(in, "rec", row.options);
+  const groundmotion::Record record = groundmotion::parse_record(in, "rec", row.options);
   EXPECT_EQ(record.format, row.format);
   EXPECT_DOUBLE_EQ(record.dt, row.dt);
   EXPECT_EQ(record.unit, row.unit);
@@ -160,7 +160,7 @@ TEST_P(Formats, ReadsAsPublished) {
   for (std::size_t i = 0; i < row.first.size(); ++i) {
     EXPECT_NEAR(record.acc[i], row.first[i], 1e-12 * kG) << i;
   }
-  const std::string reading = spectra::describe_reading(record);
+  const std::string reading = groundmotion::describe_reading(record);
   EXPECT_NE(reading.find(row.reading), std::string::npos) << reading;
 }
 

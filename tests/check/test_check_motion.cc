@@ -10,8 +10,8 @@ namespace {
 
 const double kPi = std::acos(-1.0);
 
-spectra::Record make_record(const std::vector<double>& acc, double dt, double start = 0.0) {
-  spectra::Record record;
+groundmotion::Record make_record(const std::vector<double>& acc, double dt, double start = 0.0) {
+  groundmotion::Record record;
   record.source = "test";
   record.dt = dt;
   record.start_time = start;
@@ -29,13 +29,13 @@ TEST(Motion, ConstantRecord) {
   const double dt = 0.01;
   const std::size_t count = 1001;  // T = 10 s
   const double duration = (count - 1) * dt;
-  const spectra::MotionSummary summary =
-      spectra::summarize_motion(make_record(std::vector<double>(count, c), dt));
+  const groundmotion::MotionSummary summary =
+      groundmotion::summarize_motion(make_record(std::vector<double>(count, c), dt));
   EXPECT_NEAR(summary.acceleration.value, c, 0.0);
   EXPECT_NEAR(summary.velocity.value, c * duration, 1e-12 * c * duration);
   EXPECT_NEAR(summary.velocity.time, duration, 1e-12);
   EXPECT_NEAR(summary.displacement.value, c * duration * duration / 2, 1e-12 * c * duration * duration);
-  const double arias = kPi / (2.0 * spectra::kGravity) * c * c * duration;
+  const double arias = kPi / (2.0 * groundmotion::kGravity) * c * c * duration;
   EXPECT_NEAR(summary.arias_intensity, arias, 1e-12 * arias);
   ASSERT_TRUE(summary.duration.defined);
   EXPECT_NEAR(summary.duration.start, 0.05 * duration, 1e-9);
@@ -56,11 +56,11 @@ TEST(Motion, BaselineRemovesQuadraticVelocityOnly) {
   const double dt = 0.01;
   std::vector<double> ramp(2001);
   for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = 3.0 - 0.4 * i * dt;
-  const std::vector<double> velocity = spectra::integrate_from_rest(ramp, dt);
-  for (const double value : spectra::remove_velocity_baseline(velocity, dt)) {
+  const std::vector<double> velocity = groundmotion::integrate_from_rest(ramp, dt);
+  for (const double value : groundmotion::remove_velocity_baseline(velocity, dt)) {
     EXPECT_NEAR(value, 0.0, 1e-11);
   }
-  EXPECT_EQ(spectra::remove_velocity_baseline({0.0, 1.0}, dt),
+  EXPECT_EQ(groundmotion::remove_velocity_baseline({0.0, 1.0}, dt),
             (std::vector<double>{0.0, 1.0}));
 }
 
@@ -80,8 +80,8 @@ TEST(Motion, SineOverWholePeriods) {
   const double duration = (count - 1) * dt;
   std::vector<double> acc(count);
   for (int i = 0; i < count; ++i) acc[i] = amplitude * std::sin(omega * i * dt);
-  const spectra::Record record = make_record(acc, dt, 2.0);
-  const spectra::MotionSummary summary = spectra::summarize_motion(record);
+  const groundmotion::Record record = make_record(acc, dt, 2.0);
+  const groundmotion::MotionSummary summary = groundmotion::summarize_motion(record);
 
   EXPECT_NEAR(std::fabs(summary.acceleration.value), amplitude, 1e-12 * amplitude);
   const double velocity = 2.0 * amplitude / omega;
@@ -91,7 +91,7 @@ TEST(Motion, SineOverWholePeriods) {
   EXPECT_NEAR(summary.displacement.value, displacement, 2e-4 * displacement);
   EXPECT_NEAR(summary.displacement.time, 2.0 + duration, 1e-9);
 
-  const double arias = kPi / (2.0 * spectra::kGravity) * amplitude * amplitude * duration / 2;
+  const double arias = kPi / (2.0 * groundmotion::kGravity) * amplitude * amplitude * duration / 2;
   EXPECT_NEAR(summary.arias_intensity, arias, 1e-12 * arias);
 
   // D5-95 from the running intensity t/2 - sin(2 omega t) / (4 omega),
@@ -113,20 +113,20 @@ TEST(Motion, SineOverWholePeriods) {
 }
 
 TEST(Motion, PeakIsFirstLargestMagnitudeWithItsTime) {
-  const spectra::Peak peak = spectra::find_peak({1.0, -3.0, 2.0, 3.0}, 10.0, 0.5);
+  const groundmotion::Peak peak = groundmotion::find_peak({1.0, -3.0, 2.0, 3.0}, 10.0, 0.5);
   EXPECT_EQ(peak.value, -3.0);
   EXPECT_EQ(peak.index, 1u);
   EXPECT_EQ(peak.time, 10.5);
 }
 
 TEST(Motion, TrapezoidalRunningIntegral) {
-  const std::vector<double> integral = spectra::integrate_from_rest({0.0, 2.0, 4.0, 0.0}, 0.5);
+  const std::vector<double> integral = groundmotion::integrate_from_rest({0.0, 2.0, 4.0, 0.0}, 0.5);
   EXPECT_EQ(integral, (std::vector<double>{0.0, 0.5, 2.0, 3.0}));
 }
 
 TEST(Motion, SilentRecordHasNoSignificantDuration) {
-  const spectra::MotionSummary summary =
-      spectra::summarize_motion(make_record(std::vector<double>(50, 0.0), 0.01));
+  const groundmotion::MotionSummary summary =
+      groundmotion::summarize_motion(make_record(std::vector<double>(50, 0.0), 0.01));
   EXPECT_EQ(summary.arias_intensity, 0.0);
   EXPECT_FALSE(summary.duration.defined);
   EXPECT_EQ(summary.acceleration.value, 0.0);

@@ -10,17 +10,17 @@
 
 namespace {
 
-spectra::Record parse(const std::string& text) {
+groundmotion::Record parse(const std::string& text) {
   std::istringstream in(text);
-  return spectra::parse_record(in, "rec.csv");
+  return groundmotion::parse_record(in, "rec.csv");
 }
 
 // The error message for `text`, or "" when it parses.
-std::string error_of(const std::string& text, const spectra::ReadOptions& options = {}) {
+std::string error_of(const std::string& text, const groundmotion::ReadOptions& options = {}) {
   try {
     std::istringstream in(text);
-    spectra::parse_record(in, "rec.csv", options);
-  } catch (const spectra::InputError& error) {
+    groundmotion::parse_record(in, "rec.csv", options);
+  } catch (const groundmotion::InputError& error) {
     return error.what();
   }
   return "";
@@ -56,7 +56,7 @@ std::string trimmed_times(int skip) {
 }
 
 TEST(RecordLayout, ReadsTheLayoutSeedaccWrites) {
-  const spectra::Record record = parse(
+  const groundmotion::Record record = parse(
       " time(sec),seed-Acc(gal)\n"
       "    0.00,  0.0000E+00\n"
       "    0.01, -0.7407E-04\n"
@@ -72,7 +72,7 @@ TEST(RecordLayout, ReadsTheLayoutSeedaccWrites) {
 }
 
 TEST(RecordLayout, AcceptsNoHeaderCarriageReturnsAndBlankLines) {
-  const spectra::Record record = parse("\r\n1.5,2\r\n  \r\n1.75 , -3e0\r\n\n");
+  const groundmotion::Record record = parse("\r\n1.5,2\r\n  \r\n1.75 , -3e0\r\n\n");
   EXPECT_FALSE(record.has_header);
   ASSERT_EQ(record.acc.size(), 2u);
   EXPECT_EQ(record.start_time, 1.5);
@@ -83,10 +83,10 @@ TEST(RecordLayout, AcceptsNoHeaderCarriageReturnsAndBlankLines) {
 // A byte-order mark is not a header: no sample is lost, and a real header
 // after it is still one.
 TEST(RecordLayout, ByteOrderMarkIsSkipped) {
-  const spectra::Record bare = parse("\xEF\xBB\xBF" "0.00,1\n0.01,2\n0.02,3\n");
+  const groundmotion::Record bare = parse("\xEF\xBB\xBF" "0.00,1\n0.01,2\n0.02,3\n");
   EXPECT_FALSE(bare.has_header);
   EXPECT_EQ(bare.acc.size(), 3u);
-  const spectra::Record headed = parse("\xEF\xBB\xBF" "t,a\n0.00,1\n0.01,2\n");
+  const groundmotion::Record headed = parse("\xEF\xBB\xBF" "t,a\n0.00,1\n0.01,2\n");
   EXPECT_TRUE(headed.has_header);
   EXPECT_EQ(headed.acc.size(), 2u);
   EXPECT_EQ(parse(trimmed_times(-1)).acc.size(), 1501u);
@@ -101,30 +101,30 @@ TEST(RecordLayout, OtherStepsAndPrecisions) {
 TEST(RecordNumbers, ExponentFormsAndResolution) {
   double value = 0.0;
   double unit = 0.0;
-  ASSERT_TRUE(spectra::parse_number(" 0.1000+101", value, unit));  // E12.4, |k| >= 100
+  ASSERT_TRUE(groundmotion::parse_number(" 0.1000+101", value, unit));  // E12.4, |k| >= 100
   EXPECT_EQ(value, 1e100);
-  ASSERT_TRUE(spectra::parse_number("-0.5000-120", value, unit));
+  ASSERT_TRUE(groundmotion::parse_number("-0.5000-120", value, unit));
   EXPECT_EQ(value, -0.5e-120);
-  ASSERT_TRUE(spectra::parse_number("1.5D+02", value, unit));
+  ASSERT_TRUE(groundmotion::parse_number("1.5D+02", value, unit));
   EXPECT_EQ(value, 150.0);
-  ASSERT_TRUE(spectra::parse_number("  163.83 ", value, unit));
+  ASSERT_TRUE(groundmotion::parse_number("  163.83 ", value, unit));
   EXPECT_DOUBLE_EQ(unit, 0.01);
-  ASSERT_TRUE(spectra::parse_number("-0.7407E-04", value, unit));
+  ASSERT_TRUE(groundmotion::parse_number("-0.7407E-04", value, unit));
   EXPECT_DOUBLE_EQ(unit, 1e-8);
-  ASSERT_TRUE(spectra::parse_number("+.5", value, unit));
+  ASSERT_TRUE(groundmotion::parse_number("+.5", value, unit));
   EXPECT_EQ(value, 0.5);
   for (const char* bad : {"", " ", ".", "1e", "1.0.0", "********", "inf", "nan",
                           "0x10", "1,0", "1 2", "--1"}) {
-    EXPECT_FALSE(spectra::parse_number(bad, value, unit)) << bad;
+    EXPECT_FALSE(groundmotion::parse_number(bad, value, unit)) << bad;
   }
   // Beyond a double: refused, never read as 0 or infinity; below one: 0.
   for (const std::string& huge : {std::string("1e999"), "1" + std::string(399, '0'),
                                   "-" + std::string(400, '9') + ".5", std::string("1e99999999999")}) {
-    EXPECT_THROW(spectra::parse_number(huge, value, unit), spectra::NumberOutOfRange) << huge;
+    EXPECT_THROW(groundmotion::parse_number(huge, value, unit), groundmotion::NumberOutOfRange) << huge;
   }
-  ASSERT_TRUE(spectra::parse_number(std::string(398, '0') + "15", value, unit));
+  ASSERT_TRUE(groundmotion::parse_number(std::string(398, '0') + "15", value, unit));
   EXPECT_EQ(value, 15.0);  // 400 digits, the leading ones zeros
-  ASSERT_TRUE(spectra::parse_number("0." + std::string(400, '0') + "1", value, unit));
+  ASSERT_TRUE(groundmotion::parse_number("0." + std::string(400, '0') + "1", value, unit));
   EXPECT_EQ(value, 0.0);
 }
 
@@ -132,7 +132,7 @@ struct Fault {
   const char* name;
   std::string text;
   const char* expected;  // beginning of the message, line number included
-  std::size_t max_samples = spectra::kDefaultMaxSamples;
+  std::size_t max_samples = groundmotion::kDefaultMaxSamples;
 };
 
 // Named in test listings by its case, not by its bytes.
@@ -141,7 +141,7 @@ void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
 class RecordFaults : public testing::TestWithParam<Fault> {};
 
 TEST_P(RecordFaults, NamesFileAndLine) {
-  spectra::ReadOptions options;
+  groundmotion::ReadOptions options;
   options.max_samples = GetParam().max_samples;
   const std::string message = error_of(GetParam().text, options);
   EXPECT_EQ(message.rfind(GetParam().expected, 0), 0u) << message;
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 0.98 -> 1 hides in the step of "1" (+-0.5 s); 1.01 is then off.
         Fault{"TrimmedTimesGapBeforeWhole", trimmed_times(99), "rec.csv:101: time 1.01 s breaks"},
         // The limits and the values beyond reason, each naming its way out.
-        Fault{"LineOfAMegabyte", kHeader + "0.00,1\n" + std::string(spectra::kMaxLineBytes + 1, '0'),
+        Fault{"LineOfAMegabyte", kHeader + "0.00,1\n" + std::string(groundmotion::kMaxLineBytes + 1, '0'),
               "rec.csv:3: a line longer than 1048576 bytes"},
         Fault{"LoneCarriageReturns", " t,a\r0.00,1\r0.01,x\r", "rec.csv:3: expected two numbers"},
         Fault{"Utf16", std::string("\xFF\xFEt\0,\0a\0\n\0", 10), "rec.csv:1: UTF-16 text: save it as UTF-8"},
@@ -194,12 +194,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RecordFiles, MissingFileAndDirectory) {
   try {
-    spectra::read_record_file("/nonexistent/rec.csv");
+    groundmotion::read_record_file("/nonexistent/rec.csv");
     ADD_FAILURE() << "no error";
-  } catch (const spectra::InputError& error) {
+  } catch (const groundmotion::InputError& error) {
     EXPECT_STREQ(error.what(), "/nonexistent/rec.csv: cannot open (No such file or directory)");
   }
-  EXPECT_THROW(spectra::read_record_file("/"), spectra::InputError);
+  EXPECT_THROW(groundmotion::read_record_file("/"), groundmotion::InputError);
 }
 
 }  // namespace

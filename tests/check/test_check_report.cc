@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(Comparison, TargetAndRatioAtGridPoints) {
-  const std::vector<spectra::SpectrumPoint> points =
-      spectra::compare_with_target({1.0, 10.0, 50.0}, {256.0, 620.0, 760.0});
+  const std::vector<groundmotion::SpectrumPoint> points =
+      groundmotion::compare_with_target({1.0, 10.0, 50.0}, {256.0, 620.0, 760.0});
   EXPECT_EQ(points[0].period, 1.0);
   EXPECT_EQ(points[0].target, 512.0);
   EXPECT_EQ(points[0].ratio, 0.5);
@@ -37,8 +37,8 @@ TEST(Comparison, TargetAndRatioAtGridPoints) {
 // A record of two sines, long enough to load every oscillator.
 // Scaled by `scale`, sampled at `dt`, checked with `options`.
 check::CheckResult sample_result(const std::string& source, double scale = 1.0,
-                                 double dt = 0.01, spectra::CriteriaOptions options = {}) {
-  spectra::Record record;
+                                 double dt = 0.01, groundmotion::CriteriaOptions options = {}) {
+  groundmotion::Record record;
   record.source = source;
   record.has_header = true;
   record.dt = dt;
@@ -54,7 +54,7 @@ check::CheckResult sample_result(const std::string& source, double scale = 1.0,
 // Warnings and the damped target, each where it must appear and nowhere
 // else.
 TEST(Report, WarningsAndDampedTarget) {
-  spectra::CriteriaOptions damped;
+  groundmotion::CriteriaOptions damped;
   damped.damping = 0.02;
   const struct {
     const char* reason;
@@ -106,7 +106,7 @@ TEST(Report, StatesEverySectionAndTheVerdict) {
 // picture print the same figure, the mean over every compared point.
 TEST(Report, OneMeanRatio) {
   const check::CheckResult result = sample_result("r.csv");
-  const std::string mean = spectra::format("%.3f", result.evaluation.fit.mean_ratio);
+  const std::string mean = groundmotion::format("%.3f", result.evaluation.fit.mean_ratio);
   const std::string text = check::format_report(result);
   EXPECT_NE(text.find("  mean ratio      " + mean + " over the 271 compared points\n"),
             std::string::npos) << text;
@@ -145,7 +145,7 @@ TEST(Table, HeaderAndOneLinePerFrequency) {
     fields >> values[0] >> comma[0] >> values[1] >> comma[1] >> values[2] >> comma[2] >>
         values[3] >> comma[3] >> values[4];
     ASSERT_TRUE(fields && fields.peek() == EOF) << line;
-    const spectra::SpectrumPoint& point = result.evaluation.points[rows];
+    const groundmotion::SpectrumPoint& point = result.evaluation.points[rows];
     EXPECT_NEAR(values[0], point.frequency, 1e-6 * point.frequency);
     EXPECT_NEAR(values[4], point.ratio, 1e-6 * point.ratio);
     ++rows;
@@ -183,8 +183,8 @@ TEST(Picture, WellFormedWithBothCurvesBandAndEscapedName) {
     EXPECT_NE(svg.find(part), std::string::npos) << part;
   }
   // The band and limits follow the chosen sets.
-  spectra::CriteriaOptions both;
-  both.sets = spectra::CriteriaChoice::both;
+  groundmotion::CriteriaOptions both;
+  both.sets = groundmotion::CriteriaChoice::both;
   const std::string us_and_jp = check::format_svg(sample_result("b.csv", 1.0, 0.01, both));
   for (const char* part : {">1.30<", ">0.90<", ">0.85<", "target -10 % to +30 %", "us FAIL"}) {
     EXPECT_NE(us_and_jp.find(part), std::string::npos) << part;
@@ -209,10 +209,10 @@ TEST(Picture, AnyFiniteRangeGivesFiniteNumbers) {
   } kRows[] = {
       {std::ldexp(1.0, 60), 256.0, 100.0, 4, "times from 2^60 s, where the tick loop never ended"},
       {0.0, 0.01, 0.0, 400, "a silent record"},
-      {0.0, 1e-4, spectra::kMaxAcceleration, 400, "the largest accelerations at the finest step"},
+      {0.0, 1e-4, groundmotion::kMaxAcceleration, 400, "the largest accelerations at the finest step"},
   };
   for (const auto& row : kRows) {
-    spectra::Record record;
+    groundmotion::Record record;
     record.source = "r.csv";
     record.start_time = row.start;
     record.dt = row.dt;

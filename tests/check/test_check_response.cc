@@ -48,7 +48,7 @@ TEST(SpectrumSolver, RampMatchesClosedForm) {
   for (std::size_t i = 0; i < acc.size(); ++i) acc[i] = rate * i * dt;
   for (const Case& c : kCases) {
     const double omega = 2.0 * kPi / c.period;
-    const std::vector<double> x = spectra::relative_displacement(acc, dt, omega, c.zeta);
+    const std::vector<double> x = groundmotion::relative_displacement(acc, dt, omega, c.zeta);
     const double p0 = 2.0 * c.zeta * rate / (omega * omega * omega);
     const double p1 = -rate / (omega * omega);
     double worst = 0.0;
@@ -79,7 +79,7 @@ TEST(SpectrumSolver, SineMatchesSteadyStatePlusTransient) {
       for (std::size_t i = 0; i < acc.size(); ++i) {
         acc[i] = amplitude * std::sin(big_omega * i * dt);
       }
-      const std::vector<double> x = spectra::relative_displacement(acc, dt, omega, c.zeta);
+      const std::vector<double> x = groundmotion::relative_displacement(acc, dt, omega, c.zeta);
       // x_s = P sin + Q cos solving x'' + 2 zeta omega x' + omega^2 x = -A sin.
       const double detuning = omega * omega - big_omega * big_omega;
       const double coupling = 2.0 * c.zeta * omega * big_omega;
@@ -152,7 +152,7 @@ TEST(SpectrumSolver, MatchesFineRungeKuttaOnIrregularRecord) {
   for (const double dt : {0.01, 0.001}) {
     for (const Case& c : kCases) {
       const double omega = 2.0 * kPi / c.period;
-      const std::vector<double> x = spectra::relative_displacement(acc, dt, omega, c.zeta);
+      const std::vector<double> x = groundmotion::relative_displacement(acc, dt, omega, c.zeta);
       const std::vector<long double> reference = runge_kutta(acc, dt, omega, c.zeta);
       double worst = 0.0;
       double peak = 0.0;
@@ -164,7 +164,7 @@ TEST(SpectrumSolver, MatchesFineRungeKuttaOnIrregularRecord) {
       // reference itself is least accurate). 1e-10 leaves a margin for other
       // compilers and libraries and is still far below any printed digit.
       EXPECT_LE(worst, 1e-10 * peak) << "dt " << dt << " T " << c.period << " zeta " << c.zeta;
-      EXPECT_NEAR(spectra::peak_displacement(acc, dt, omega, c.zeta), peak, 1e-10 * peak);
+      EXPECT_NEAR(groundmotion::peak_displacement(acc, dt, omega, c.zeta), peak, 1e-10 * peak);
     }
   }
 }
@@ -176,13 +176,13 @@ TEST(SpectrumSolver, StiffOscillatorGivesPeakGroundAcceleration) {
   const double dt = 0.01;
   std::vector<double> acc(2000);
   for (std::size_t i = 0; i < acc.size(); ++i) acc[i] = 250.0 * std::sin(kPi * i * dt);
-  const std::vector<double> sa = spectra::pseudo_acceleration_spectrum(acc, dt, 0.05, {50.0});
+  const std::vector<double> sa = groundmotion::pseudo_acceleration_spectrum(acc, dt, 0.05, {50.0});
   EXPECT_NEAR(sa[0], 250.0, 250.0 * 2e-3);
 }
 
 // 100 points a decade from 0.1 Hz, decade values exact, 50 Hz last.
 TEST(FrequencyGrid, HundredPerDecadeWithBothEnds) {
-  const std::vector<double> grid = spectra::spectrum_frequencies();
+  const std::vector<double> grid = groundmotion::spectrum_frequencies();
   ASSERT_EQ(grid.size(), 271u);
   EXPECT_EQ(grid.front(), 0.1);
   EXPECT_EQ(grid[100], 1.0);
@@ -193,7 +193,7 @@ TEST(FrequencyGrid, HundredPerDecadeWithBothEnds) {
     EXPECT_NEAR(std::log10(grid[i] / grid[i - 1]), 0.01, 1e-12) << i;
   }
   // A high end on the grid is not repeated.
-  EXPECT_EQ(spectra::log_frequency_grid(0.1, 10.0, 100).size(), 201u);
+  EXPECT_EQ(groundmotion::log_frequency_grid(0.1, 10.0, 100).size(), 201u);
 }
 
 }  // namespace

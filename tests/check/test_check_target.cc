@@ -17,10 +17,10 @@ namespace {
 
 const double g = 980.665;  // cm/s2
 
-spectra::Target target_of(const std::string& given) {
-  spectra::TargetRequest request;
+groundmotion::Target target_of(const std::string& given) {
+  groundmotion::TargetRequest request;
   request.given = given;
-  return spectra::Target::from_request(request);
+  return groundmotion::Target::from_request(request);
 }
 
 TEST(Target, BuiltInsAtEveryBranchAndCorner) {
@@ -76,32 +76,32 @@ TEST(Target, BuiltInsAtEveryBranchAndCorner) {
         << row.given << " at " << row.period << " s: " << row.reason;
   }
   // jp-l2 is the seed program's spectrum, to the bit.
-  EXPECT_EQ(spectra::Target().sa(0.1, 0.05), 0.1 * 3000.0 + 320.0);
+  EXPECT_EQ(groundmotion::Target().sa(0.1, 0.05), 0.1 * 3000.0 + 320.0);
   EXPECT_TRUE(target_of("jp-l1:ground=2").japanese());
   EXPECT_FALSE(target_of("ec8:type=1,ground=C,ag=0.3").japanese());
   EXPECT_EQ(target_of("asce7:tl=8.0,sd1=0.6,sds=1.0,mce").name(), "asce7:sds=1,sd1=0.6,tl=8,mce");
 }
 
-spectra::TargetTable table_of(const std::string& text, const std::string& units = "") {
+groundmotion::TargetTable table_of(const std::string& text, const std::string& units = "") {
   std::istringstream in(text);
-  return spectra::parse_target_table(in, "t.csv", units);
+  return groundmotion::parse_target_table(in, "t.csv", units);
 }
 
 TEST(TargetFile, UnitsHeadersSortingAndInterpolation) {
-  const spectra::TargetTable in_g = table_of("# a comment\nPeriod (s), Sa (g)\n1, 0.5\n0.1, 1\n0, 0.4\n");
+  const groundmotion::TargetTable in_g = table_of("# a comment\nPeriod (s), Sa (g)\n1, 0.5\n0.1, 1\n0, 0.4\n");
   EXPECT_EQ(in_g.periods, (std::vector<double>{0.1, 1.0}));  // sorted, the zero row left out
   EXPECT_EQ(in_g.values, (std::vector<double>{g, 0.5 * g}));
   EXPECT_EQ(in_g.zero_period_rows, 1u);
-  const spectra::TargetTable by_frequency = table_of("Frequency [Hz]; PSA [cm/s^2]\n10; 500\n1; 300\n");
+  const groundmotion::TargetTable by_frequency = table_of("Frequency [Hz]; PSA [cm/s^2]\n10; 500\n1; 300\n");
   EXPECT_EQ(by_frequency.periods, (std::vector<double>{0.1, 1.0}));
   EXPECT_EQ(by_frequency.values, (std::vector<double>{500.0, 300.0}));
-  const spectra::TargetTable bare = table_of("0.1\t2\n1   1.5\n1 1.5\n", "m/s2");  // a repeat
+  const groundmotion::TargetTable bare = table_of("0.1\t2\n1   1.5\n1 1.5\n", "m/s2");  // a repeat
   EXPECT_EQ(bare.values, (std::vector<double>{200.0, 150.0}));
   // Log-log: at the geometric middle of 0.1 s and 1 s, sqrt(200 * 150).
-  EXPECT_NEAR(spectra::interpolate_table(bare, std::sqrt(0.1)), std::sqrt(200.0 * 150.0), 1e-9);
-  EXPECT_EQ(spectra::interpolate_table(bare, 0.01), 200.0);  // the nearer end outside
-  EXPECT_THROW(table_of("0.1,2\n1,1\n"), spectra::TargetError);  // no unit anywhere
-  EXPECT_THROW(table_of("T,Sa(g)\n0.1,2\n1,1\n", "gal"), spectra::TargetError);  // two units
+  EXPECT_NEAR(groundmotion::interpolate_table(bare, std::sqrt(0.1)), std::sqrt(200.0 * 150.0), 1e-9);
+  EXPECT_EQ(groundmotion::interpolate_table(bare, 0.01), 200.0);  // the nearer end outside
+  EXPECT_THROW(table_of("0.1,2\n1,1\n"), groundmotion::TargetError);  // no unit anywhere
+  EXPECT_THROW(table_of("T,Sa(g)\n0.1,2\n1,1\n", "gal"), groundmotion::TargetError);  // two units
 }
 
 TEST(TargetFile, EachBadLineNamed) {
@@ -124,7 +124,7 @@ TEST(TargetFile, EachBadLineNamed) {
     try {
       table_of(row.text);
       ADD_FAILURE() << row.text;
-    } catch (const spectra::InputError& error) {
+    } catch (const groundmotion::InputError& error) {
       EXPECT_EQ(std::string(error.what()).rfind(row.message, 0), 0u) << error.what();
     }
   }

@@ -23,18 +23,18 @@ namespace fuzzrecord {
 std::string check_bytes(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return "";
   const unsigned choice = data[0];
-  spectra::ReadOptions options;
-  constexpr spectra::Format kFormats[] = {spectra::Format::columns, spectra::Format::at2,
-                                          spectra::Format::knet, spectra::Format::jma};
+  groundmotion::ReadOptions options;
+  constexpr groundmotion::Format kFormats[] = {groundmotion::Format::columns, groundmotion::Format::at2,
+                                          groundmotion::Format::knet, groundmotion::Format::jma};
   if (choice % 5 < 4) options.format = kFormats[choice % 5];
   if (choice & 8) options.dt = 0.01;
   if (choice & 16) options.component = "NS";
   options.max_samples = 1000;  // the limit met, and the runs kept short
   std::istringstream in(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
-  spectra::Record record;
+  groundmotion::Record record;
   try {
-    record = spectra::parse_record(in, "fuzz.csv", options);
-  } catch (const spectra::InputError& error) {
+    record = groundmotion::parse_record(in, "fuzz.csv", options);
+  } catch (const groundmotion::InputError& error) {
     const std::string message = error.what();
     return message.rfind("fuzz.csv:", 0) == 0 ? "" : "a message without the file's name: " + message;
   } catch (const std::exception& error) {
@@ -43,11 +43,11 @@ std::string check_bytes(const std::uint8_t* data, std::size_t size) {
   if (record.acc.size() < 2 || record.acc.size() > options.max_samples) return "sample count";
   // The step worked with: --dt's when given (the matcher resamples to it).
   const double step = options.dt > 0.0 ? options.dt : record.dt;
-  if (!(record.dt > 0.0 && std::isfinite(record.dt) && step >= spectra::kMinStep)) return "time step";
+  if (!(record.dt > 0.0 && std::isfinite(record.dt) && step >= groundmotion::kMinStep)) return "time step";
   if (!std::isfinite(record.start_time)) return "start time";
   for (const double value : record.acc) {
     // K-NET's mean removed may add up to the limit once more.
-    if (!(std::fabs(value) <= 2.0 * spectra::kMaxAcceleration)) return "an acceleration beyond the limit";
+    if (!(std::fabs(value) <= 2.0 * groundmotion::kMaxAcceleration)) return "an acceleration beyond the limit";
   }
   return "";
 }

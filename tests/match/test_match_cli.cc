@@ -120,7 +120,7 @@ TEST_F(MatchCli, StopWithoutMatchStillWritesBestRecord) {
   EXPECT_EQ(run.status, match::kExitNotMatched) << run.out << run.err;
   EXPECT_NE(run.out.find("\nwarning: peak acceleration "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nverdict (jp): FAIL ("), std::string::npos) << run.out;
-  const spectra::Record written = spectra::read_record_file(out);
+  const groundmotion::Record written = groundmotion::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 2500u);
   EXPECT_NE(read_file(out).find(" time(sec),\"matched-Acc(gal) to jp-l2\"\n    0.00,"), std::string::npos);
 }
@@ -151,7 +151,7 @@ TEST_F(MatchCli, FinerStepKeepsItsDecimals) {
   testsupport::write_file(seed_, wave_record(25.0, 0.005, 3));
   const std::string out = dir_.file("out.csv");
   run_match({seed_, out, "--max-iterations=1"});
-  const spectra::Record written = spectra::read_record_file(out);
+  const groundmotion::Record written = groundmotion::read_record_file(out);
   EXPECT_EQ(written.acc.size(), 5000u);
   EXPECT_DOUBLE_EQ(written.dt, 0.005);
   EXPECT_NE(read_file(out).find("\n  24.995,"), std::string::npos);
@@ -187,7 +187,7 @@ TEST_F(MatchCli, CoarseSeedRefinedShortSeedPadded) {
     args.insert(args.end(), row.options.begin(), row.options.end());
     const Outcome run = run_match(args);
     EXPECT_NE(run.out.find(row.said), std::string::npos) << row.reason << "\n" << run.out << run.err;
-    EXPECT_EQ(spectra::read_record_file(out).acc.size(), row.written) << row.reason;
+    EXPECT_EQ(groundmotion::read_record_file(out).acc.size(), row.written) << row.reason;
   }
 }
 
@@ -198,7 +198,7 @@ namespace {
 // A PEER NGA file in g made from a seed-like record.
 std::string at2_record(double seconds) {
   std::istringstream in(wave_record(seconds, 0.01, 2));
-  const spectra::Record record = spectra::parse_record(in, "wave");
+  const groundmotion::Record record = groundmotion::parse_record(in, "wave");
   std::string text =
       "PEER NGA STRONG MOTION DATABASE RECORD\nTEST, WAVE\nACCELERATION TIME HISTORY IN UNITS OF "
       "G\nNPTS=" + std::to_string(record.acc.size()) + ", DT= .0100 SEC\n";
@@ -229,9 +229,9 @@ TEST_F(MatchCli, At2RoundTrip) {
   const std::string out = dir_.file("matched.AT2");
   const Outcome first = run_match({in, out, "--output-format", "at2", "--max-iterations=2"});
   ASSERT_NE(first.out.find("read: PEER NGA (AT2)"), std::string::npos) << first.out << first.err;
-  const spectra::Record written = spectra::read_record_file(out);
-  EXPECT_EQ(written.format, spectra::Format::at2);
-  EXPECT_EQ(written.unit, spectra::Unit::g);
+  const groundmotion::Record written = groundmotion::read_record_file(out);
+  EXPECT_EQ(written.format, groundmotion::Format::at2);
+  EXPECT_EQ(written.unit, groundmotion::Unit::g);
   EXPECT_EQ(written.acc.size(), 2500u);
   EXPECT_NE(read_file(out).find("\nSOURCE " + in + ", MATCHED TO "), std::string::npos);
   const Outcome second =

@@ -13,7 +13,7 @@
 namespace {
 
 using match::OutputFormat;
-using spectra::Unit;
+using groundmotion::Unit;
 
 match::OutputLayout layout(OutputFormat format, int digits, Unit unit) {
   match::OutputLayout result;
@@ -28,7 +28,7 @@ match::OutputLayout layout(OutputFormat format, int digits, Unit unit) {
 TEST(OutputLayouts, WrittenAsLaidOutAndReadBack) {
   // 1.5, -250 and 980.665 gal: in g 0.0015295743..., -0.2549290..., 1.
   const std::vector<double> acc{1.5, -250.0, 980.665};
-  spectra::Record times;
+  groundmotion::Record times;
   times.dt = 0.01;
   times.time_resolution = 0.01;
   const struct {
@@ -60,7 +60,7 @@ TEST(OutputLayouts, WrittenAsLaidOutAndReadBack) {
     const std::string text = match::format_record_file(times, acc, row.layout);
     EXPECT_EQ(text, row.text) << row.reason;
     std::istringstream in(text);  // columns: the step from its header line
-    const spectra::Record read = spectra::parse_record(in, "out");
+    const groundmotion::Record read = groundmotion::parse_record(in, "out");
     EXPECT_EQ(read.unit, row.layout.unit) << row.reason;
     ASSERT_EQ(read.acc.size(), 3u) << row.reason;
     EXPECT_DOUBLE_EQ(read.dt, 0.01) << row.reason;

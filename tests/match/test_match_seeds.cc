@@ -25,8 +25,8 @@ using testsupport::run_process;
 struct SeedCase {
   const char* answers;  // the dialogue's answers before the file name
   const char* reason;
-  const char* target = spectra::kDefaultTarget;  // for both programs
-  const char* name = spectra::kDefaultTarget;    // as the record's header names it
+  const char* target = groundmotion::kDefaultTarget;  // for both programs
+  const char* name = groundmotion::kDefaultTarget;    // as the record's header names it
 };
 
 // A target file as design offices receive them: a header naming the unit,

@@ -12,14 +12,14 @@
 #include "localization.h"
 #include "envelope_pull.h"
 #include "record_file.h"
-#include "spectral_correction.h"
+#include "amplitude_correction.h"
 
 namespace {
 
 const double kPi = std::acos(-1.0);
 
 // Points at 1 Hz (ratio 2) and 4 Hz (ratio 8); between them log-log.
-TEST(SpectralCorrection, CurveInterpolatesFadesAndHolds) {
+TEST(AmplitudeCorrection, CurveInterpolatesFadesAndHolds) {
   const struct {
     double frequency;
     double factor;
@@ -41,7 +41,7 @@ TEST(SpectralCorrection, CurveInterpolatesFadesAndHolds) {
 
 // A Hann-windowed 2 Hz burst has no content near the fade or the
 // high-pass corner: a correction of 2 at every compared point doubles it.
-TEST(SpectralCorrection, ConstantRatioScalesTheRecord) {
+TEST(AmplitudeCorrection, ConstantRatioScalesTheRecord) {
   const double dt = 0.01;
   std::vector<double> acc(3000, 0.0);
   for (std::size_t i = 1000; i < 2000; ++i) {
@@ -61,7 +61,7 @@ TEST(SpectralCorrection, ConstantRatioScalesTheRecord) {
 
 // At 0.02 s a correction of 2 at every compared point doubles a 5 Hz
 // burst; one at 24 Hz, near the Nyquist frequency, grows by 2^0.0955 only.
-TEST(SpectralCorrection, FadedOutNearTheNyquistFrequencyOfACoarseStep) {
+TEST(AmplitudeCorrection, FadedOutNearTheNyquistFrequencyOfACoarseStep) {
   for (const double frequency : {5.0, 24.0}) {
     std::vector<double> acc(1500, 0.0), low;
     for (std::size_t i = 0; i < 500; ++i) {
@@ -75,7 +75,7 @@ TEST(SpectralCorrection, FadedOutNearTheNyquistFrequencyOfACoarseStep) {
   }
 }
 
-TEST(SpectralCorrection, PeakScaledLocally) {
+TEST(AmplitudeCorrection, PeakScaledLocally) {
   const double dt = 0.01;  // the bump spans 5 samples each side
   std::vector<double> acc(200, 1.0);
   acc[100] = -10.0;
@@ -234,7 +234,7 @@ TEST(Localization, ChangeKeptWhereTheSeedsEnergyIs) {
 TEST(RecordFile, LayoutAndRounding) {
   EXPECT_EQ(match::as_written(0.123456), 0.1235);
   EXPECT_EQ(match::as_written(-250.0), -250.0);
-  spectra::Record layout;
+  groundmotion::Record layout;
   layout.dt = 0.01;
   layout.time_resolution = 0.01;
   match::OutputLayout output;

@@ -13,7 +13,7 @@
 
 #include "readers.h"
 
-namespace spectra::readers {
+namespace groundmotion::readers {
 namespace {
 
 // "KEY= value": the key in upper case without its blanks, and the value.
@@ -102,4 +102,4 @@ Record read_jma(LineReader& lines, const ReadOptions& options) {
   return record;
 }
 
-}  // namespace spectra::readers
+}  // namespace groundmotion::readers

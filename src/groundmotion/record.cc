@@ -12,7 +12,7 @@
 #include "readers.h"
 #include "text.h"
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 constexpr Format kFormats[] = {Format::columns, Format::at2, Format::knet, Format::jma};
@@ -127,7 +127,7 @@ Record parse_record(std::istream& in, const std::string& source, const ReadOptio
   }
   const double step = options.dt > 0.0 ? options.dt : record.dt;
   if (!(step >= kMinStep)) {
-    lines.fail(0, spectra::format("the time step %g s is below %g s, finer than any strong-motion "
+    lines.fail(0, groundmotion::format("the time step %g s is below %g s, finer than any strong-motion "
                          "record needs: resample it (seedacc-match --dt)", step, kMinStep));
   }
   record.format = format;
@@ -261,4 +261,4 @@ void limit_acceleration(double value, Unit unit, long line, const LineReader& li
 }
 
 }  // namespace readers
-}  // namespace spectra
+}  // namespace groundmotion

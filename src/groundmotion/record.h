@@ -27,7 +27,7 @@
 #include "number.h"
 #include "units.h"
 
-namespace spectra {
+namespace groundmotion {
 
 // A file that cannot be read as a record. The message is one line that
 // begins with the file name and, where there is one, the line number:
@@ -134,4 +134,4 @@ double step_resolution(double dt);
 // warning. Each line ends with '\n'.
 std::string describe_reading(const Record& record);
 
-}  // namespace spectra
+}  // namespace groundmotion

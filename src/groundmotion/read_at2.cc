@@ -15,7 +15,7 @@
 #include "readers.h"
 #include "text.h"
 
-namespace spectra::readers {
+namespace groundmotion::readers {
 namespace {
 
 constexpr std::size_t kHeaderLines = 4;
@@ -118,4 +118,4 @@ Record read_at2(LineReader& lines, const ReadOptions& options) {
   return record;
 }
 
-}  // namespace spectra::readers
+}  // namespace groundmotion::readers

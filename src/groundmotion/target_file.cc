@@ -15,7 +15,7 @@
 #include "record.h"
 #include "text.h"
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 const SaUnit kUnits[] = {{"g", kGravity}, {"gal", 1.0}, {"cm/s2", 1.0}, {"m/s2", 100.0}};
@@ -244,4 +244,4 @@ double interpolate_table(const TargetTable& table, double period) {
          std::exp(weight * std::log(table.values[upper] / table.values[lower]));
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

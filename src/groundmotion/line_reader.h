@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace spectra {
+namespace groundmotion {
 
 // One line of a record file and its number (1 for the first).
 struct Line {
@@ -63,4 +63,4 @@ bool is_blank_line(std::string_view line);
 // A short, printable excerpt of a line for an error message, quoted.
 std::string excerpt(std::string_view line);
 
-}  // namespace spectra
+}  // namespace groundmotion

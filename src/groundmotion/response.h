@@ -20,7 +20,7 @@
 
 #include <vector>
 
-namespace spectra {
+namespace groundmotion {
 
 constexpr double kDefaultDamping = 0.05;
 
@@ -80,4 +80,4 @@ std::vector<double> pseudo_acceleration_spectrum(
     const std::vector<double>& acc, double dt, double zeta,
     const std::vector<double>& frequencies);
 
-}  // namespace spectra
+}  // namespace groundmotion

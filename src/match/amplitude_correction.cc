@@ -1,6 +1,6 @@
-// spectral_correction.cc: the amplitude and peak corrections (see
-// spectral_correction.h).
-#include "spectral_correction.h"
+// amplitude_correction.cc: the amplitude and peak corrections (see
+// amplitude_correction.h).
+#include "amplitude_correction.h"
 
 #include <algorithm>
 #include <cassert>
@@ -57,7 +57,7 @@ double CorrectionCurve::factor(double frequency) {
 // 7: 40-50 Hz 0.06 of 5-10 Hz, the seed's 0.08): left as it is there.
 double nyquist_share(double frequency, double dt) {
   const double nyquist = 0.5 / dt;
-  if (nyquist >= spectra::kGridHigh * (1.0 - spectra::kLimitMargin)) return 1.0;
+  if (nyquist >= groundmotion::kGridHigh * (1.0 - groundmotion::kLimitMargin)) return 1.0;
   const double start = kNyquistFadeStart * nyquist;
   if (frequency <= start) return 1.0;
   if (frequency >= nyquist) return 0.0;
@@ -107,7 +107,7 @@ void correct_amplitudes(std::vector<double>& acc, double dt,
 }
 
 void correct_peak(std::vector<double>& acc, double dt, double factor) {
-  const std::size_t peak = spectra::find_peak(acc, 0.0, dt).index;
+  const std::size_t peak = groundmotion::find_peak(acc, 0.0, dt).index;
   const long half = std::max(1L, std::lround(kPeakHalfWidth / dt));
   for (long offset = -half; offset <= half; ++offset) {
     const long index = static_cast<long>(peak) + offset;

@@ -20,7 +20,7 @@
 
 #include "target.h"
 
-namespace spectra {
+namespace groundmotion {
 
 // A unit of Sa and its factor to gal.
 struct SaUnit {
@@ -49,4 +49,4 @@ TargetTable read_target_file(const std::string& path, const std::string& units);
 // points, the value at the nearer end outside them.
 double interpolate_table(const TargetTable& table, double period);
 
-}  // namespace spectra
+}  // namespace groundmotion

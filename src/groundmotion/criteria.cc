@@ -9,7 +9,7 @@
 
 #include "text.h"
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 const double kTwoPi = 2.0 * std::acos(-1.0);
@@ -424,4 +424,4 @@ void write_verdict(std::ostream& out, const Verdict& verdict) {
   out << ")\n";
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

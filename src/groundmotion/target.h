@@ -26,7 +26,7 @@
 
 #include "response.h"
 
-namespace spectra {
+namespace groundmotion {
 
 // The target of a run that names none.
 constexpr const char* kDefaultTarget = "jp-l2";
@@ -150,4 +150,4 @@ class Target {
   TargetTable table_;  // a file's points
 };
 
-}  // namespace spectra
+}  // namespace groundmotion

@@ -6,7 +6,7 @@
 
 #include "record.h"
 
-namespace spectra {
+namespace groundmotion {
 
 constexpr double kGravity = 980.665;  // standard gravity, cm/s²
 
@@ -85,4 +85,4 @@ SignificantDuration significant_duration(const std::vector<double>& history,
 // correction, the Arias intensity, D5-95 and D5-75 of `record`.
 MotionSummary summarize_motion(const Record& record);
 
-}  // namespace spectra
+}  // namespace groundmotion

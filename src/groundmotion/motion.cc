@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 const double kPi = std::acos(-1.0);
@@ -116,4 +116,4 @@ MotionSummary summarize_motion(const Record& record) {
   return summary;
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 using Real = long double;
@@ -143,4 +143,4 @@ std::vector<double> pseudo_acceleration_spectrum(
   return spectrum;
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string_view>
 
-namespace spectra {
+namespace groundmotion {
 
 // Parses one number that fills `text` (blanks allowed around it). Numbers
 // are decimal, with an optional sign and an optional exponent written E,
@@ -29,4 +29,4 @@ bool parse_number(std::string_view text, double& value);
 // `text` without the blanks (spaces and tabs) around it.
 std::string_view trim_blanks(std::string_view text);
 
-}  // namespace spectra
+}  // namespace groundmotion

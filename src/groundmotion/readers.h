@@ -1,5 +1,5 @@
 // readers.h: the readers of the record formats, one a file (read_FORMAT.cc),
-// and what they share. Internal to the spectra library: the programs call
+// and what they share. Internal to the groundmotion library: the programs call
 // parse_record (record.h).
 #pragma once
 
@@ -11,7 +11,7 @@
 #include "line_reader.h"
 #include "record.h"
 
-namespace spectra::readers {
+namespace groundmotion::readers {
 
 // Each reads the rest of `lines` as its format and returns the record in
 // the file's own unit, its `unit` and `unit_origin` set (settle_unit),
@@ -54,4 +54,4 @@ void limit_samples(std::size_t count, long line, const LineReader& lines,
 // (--units says which).
 void limit_acceleration(double value, Unit unit, long line, const LineReader& lines);
 
-}  // namespace spectra::readers
+}  // namespace groundmotion::readers

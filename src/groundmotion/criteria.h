@@ -32,7 +32,7 @@
 #include "response.h"
 #include "target.h"
 
-namespace spectra {
+namespace groundmotion {
 
 // Relative margin with which frequencies and periods formed in floating
 // point are compared with the limits they are meant to meet (the 50 Hz
@@ -226,4 +226,4 @@ Evaluation evaluate_spectrum(double dt, std::size_t sample_count,
 // "verdict (<tag>): FAIL (<failed names, comma-separated>)".
 void write_verdict(std::ostream& out, const Verdict& verdict);
 
-}  // namespace spectra
+}  // namespace groundmotion

@@ -7,7 +7,7 @@
 #include "motion.h"
 #include "text.h"
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 struct Spelling {
@@ -84,4 +84,4 @@ std::optional<Unit> find_unit(std::string_view line) {
   return found[1] ? found[1] : found[0];
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

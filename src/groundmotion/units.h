@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace spectra {
+namespace groundmotion {
 
 enum class Unit { gal, g, m_s2 };
 
@@ -34,4 +34,4 @@ Unit parse_unit_name(std::string_view name);
 // brackets, two different ones as words.
 std::optional<Unit> find_unit(std::string_view line);
 
-}  // namespace spectra
+}  // namespace groundmotion

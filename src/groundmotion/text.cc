@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-namespace spectra {
+namespace groundmotion {
 
 std::string format(const char* pattern, ...) {
   char buffer[512];
@@ -48,4 +48,4 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

@@ -1,4 +1,4 @@
-// spectral_correction.h: the first step of an iteration, the correction of
+// amplitude_correction.h: the first step of an iteration, the correction of
 // the record's Fourier amplitudes toward the goal spectrum, and the local
 // correction of its peak acceleration.
 #pragma once
@@ -28,7 +28,7 @@ class CorrectionCurve {
 
 // The share of the amplitude correction's log kept at `frequency` Hz in a
 // record of step `dt` s: 1 when its Nyquist frequency is the grid's top
-// (spectra::kGridHigh) or above; below it, 1 up to kNyquistFadeStart of the
+// (groundmotion::kGridHigh) or above; below it, 1 up to kNyquistFadeStart of the
 // Nyquist frequency, falling by a raised cosine to 0 at it and above.
 double nyquist_share(double frequency, double dt);
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace spectra {
+namespace groundmotion {
 
 // printf-style formatting of one report line: at most 511 characters, the
 // rest cut off.
@@ -43,4 +43,4 @@ Choice parse_choice(std::string_view name, const Choice (&all)[N],
                               "': one of " + choices_text(all, name_of));
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

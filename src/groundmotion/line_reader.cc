@@ -5,7 +5,7 @@
 #include "record.h"
 #include "text.h"
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -103,4 +103,4 @@ std::string excerpt(std::string_view line) {
   return "\"" + shown + "\"";
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

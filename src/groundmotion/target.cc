@@ -14,7 +14,7 @@
 #include "target_file.h"
 #include "text.h"
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 // --- the Japanese spectra ---
@@ -398,4 +398,4 @@ std::string Target::damping_rule(double damping) const {
   return "";
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

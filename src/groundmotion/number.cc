@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-namespace spectra {
+namespace groundmotion {
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -104,4 +104,4 @@ bool parse_number(std::string_view text, double& value) {
   return parse_number(text, value, resolution);
 }
 
-}  // namespace spectra
+}  // namespace groundmotion

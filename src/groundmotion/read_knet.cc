@@ -16,7 +16,7 @@
 #include "readers.h"
 #include "text.h"
 
-namespace spectra::readers {
+namespace groundmotion::readers {
 namespace {
 
 constexpr double kMaxAccTolerance = 0.1;  // gal
@@ -155,4 +155,4 @@ Record read_knet(LineReader& lines, const ReadOptions& options) {
   return record;
 }
 
-}  // namespace spectra::readers
+}  // namespace groundmotion::readers

@@ -27,7 +27,7 @@
 
 #include "readers.h"
 
-namespace spectra::readers {
+namespace groundmotion::readers {
 namespace {
 
 struct Sample {
@@ -289,4 +289,4 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
   return record;
 }
 
-}  // namespace spectra::readers
+}  // namespace groundmotion::readers

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "kernels.h"
 #include "motion.h"
 #include "tuning.h"
 
@@ -28,46 +29,56 @@ void tail_shapes(std::size_t n, std::vector<double>& bump, std::vector<double>& 
   }
 }
 
-constexpr int kTerms = kFitDegree - 1;
-
-// The second derivative, in time, of u^p (u = i / span, p = term + 2) at
-// every sample, for a record of step dt: p (p - 1) u^(p-2) / T^2.
-std::vector<double> term_curvature(std::size_t n, int term, double dt) {
-  const double span = static_cast<double>(n - 1);
-  const double length = span * dt;
-  const double p = term + 2;
-  std::vector<double> shape(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    shape[i] = p * (p - 1.0) * std::pow(static_cast<double>(i) / span, p - 2.0) /
-               (length * length);
+// The shapes of the trend: uniform cubic B-splines of displacement with
+// knots every kTrendKnotSpacing s or so (at least kFewestTrendIntervals
+// intervals over the record), those whose support begins at the record's
+// start or later, so that each is at rest there and the first sample is
+// left as it is. Each shape is local: it moves the record over four
+// intervals and nowhere else. `displacement` gets each one's values (cm
+// per unit) and `acceleration` its second derivative in time.
+void trend_shapes(std::size_t n, double dt, std::vector<std::vector<double>>& displacement,
+                  std::vector<std::vector<double>>& acceleration) {
+  const double length = static_cast<double>(n - 1) * dt;
+  const std::size_t intervals = std::max<std::size_t>(
+      kFewestTrendIntervals, static_cast<std::size_t>(std::lround(length / kTrendKnotSpacing)));
+  const double spacing = length / static_cast<double>(intervals);
+  displacement.clear();
+  acceleration.clear();
+  for (std::size_t knot = 2; knot <= intervals + 1; ++knot) {
+    std::vector<double> values(n, 0.0);
+    std::vector<double> curvature(n, 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double x = std::fabs(static_cast<double>(i) * dt / spacing - static_cast<double>(knot));
+      if (x < 1.0) {
+        values[i] = 2.0 / 3.0 - x * x + 0.5 * x * x * x;
+        curvature[i] = (3.0 * x - 2.0) / (spacing * spacing);
+      } else if (x < 2.0) {
+        values[i] = (2.0 - x) * (2.0 - x) * (2.0 - x) / 6.0;
+        curvature[i] = (2.0 - x) / (spacing * spacing);
+      }
+    }
+    displacement.push_back(std::move(values));
+    acceleration.push_back(std::move(curvature));
   }
-  return shape;
 }
 
-// Coefficients c2 ... c6 of the least-squares fit of `displacement` by
-// u^2 ... u^6 with u = i / span, under the two conditions that the
-// curvatures c_p p (p - 1) u^(p-2) / T^2 carry the record's own final
-// velocity and displacement `ends` (each term's are `term_ends`), so that
-// taking them out leaves the record at rest at its end. Modified
-// Gram-Schmidt on the columns (Q R = basis) gives the free fit z = Q^T d;
-// the conditions, A z = ends with A = E R^-1, are met by the least change
-// of z, z + A^T (A A^T)^-1 (ends - A z); then R c = z by back substitution.
-std::vector<double> fit_displacement(const std::vector<double>& displacement, double span,
-                                     const Residuals (&term_ends)[kTerms],
+// Coefficients of the least-squares fit of `displacement` by the columns
+// `basis` (each the displacement of one shape), under the two conditions
+// that together they carry the record's own final velocity and
+// displacement `ends` (each column's are `column_ends`), so that taking
+// them out leaves the record at rest at its end. Modified Gram-Schmidt on
+// the columns (Q R = basis) gives the free fit z = Q^T d; the conditions,
+// A z = ends with A = E R^-1, are met by the least change of z,
+// z + A^T (A A^T)^-1 (ends - A z); then R c = z by back substitution.
+std::vector<double> fit_displacement(const std::vector<double>& displacement,
+                                     std::vector<std::vector<double>> basis,
+                                     const std::vector<Residuals>& column_ends,
                                      const Residuals& ends) {
   const std::size_t n = displacement.size();
-  std::vector<std::vector<double>> basis(kTerms, std::vector<double>(n));
-  for (std::size_t i = 0; i < n; ++i) {
-    const double u = static_cast<double>(i) / span;
-    double power = u;
-    for (int term = 0; term < kTerms; ++term) {
-      power *= u;
-      basis[term][i] = power;
-    }
-  }
-  double r[kTerms][kTerms] = {};
-  for (int j = 0; j < kTerms; ++j) {
-    for (int k = 0; k < j; ++k) {
+  const std::size_t columns = basis.size();
+  std::vector<std::vector<double>> r(columns, std::vector<double>(columns, 0.0));
+  for (std::size_t j = 0; j < columns; ++j) {
+    for (std::size_t k = 0; k < j; ++k) {
       double dot = 0.0;
       for (std::size_t i = 0; i < n; ++i) dot += basis[k][i] * basis[j][i];
       r[k][j] = dot;
@@ -79,23 +90,23 @@ std::vector<double> fit_displacement(const std::vector<double>& displacement, do
     r[j][j] = norm;
     for (std::size_t i = 0; i < n; ++i) basis[j][i] /= norm;
   }
-  std::vector<double> coefficient(kTerms, 0.0);
-  for (int j = 0; j < kTerms; ++j) {
+  std::vector<double> coefficient(columns, 0.0);
+  for (std::size_t j = 0; j < columns; ++j) {
     for (std::size_t i = 0; i < n; ++i) coefficient[j] += basis[j][i] * displacement[i];
   }
   // The two conditions in the coordinates z: rows of A = E R^-1.
-  double rows[2][kTerms] = {};
-  for (int j = 0; j < kTerms; ++j) {
+  std::vector<double> rows[2] = {std::vector<double>(columns), std::vector<double>(columns)};
+  for (std::size_t j = 0; j < columns; ++j) {
     for (int row = 0; row < 2; ++row) {
-      double value = row == 0 ? term_ends[j].velocity : term_ends[j].displacement;
-      for (int k = 0; k < j; ++k) value -= rows[row][k] * r[k][j];
+      double value = row == 0 ? column_ends[j].velocity : column_ends[j].displacement;
+      for (std::size_t k = 0; k < j; ++k) value -= rows[row][k] * r[k][j];
       rows[row][j] = value / r[j][j];
     }
   }
   double gram[2][2] = {};
   double miss[2] = {ends.velocity, ends.displacement};
   for (int row = 0; row < 2; ++row) {
-    for (int j = 0; j < kTerms; ++j) {
+    for (std::size_t j = 0; j < columns; ++j) {
       miss[row] -= rows[row][j] * coefficient[j];
       for (int other = 0; other < 2; ++other) gram[row][other] += rows[row][j] * rows[other][j];
     }
@@ -103,12 +114,64 @@ std::vector<double> fit_displacement(const std::vector<double>& displacement, do
   const double det = gram[0][0] * gram[1][1] - gram[0][1] * gram[1][0];
   const double first = (miss[0] * gram[1][1] - miss[1] * gram[0][1]) / det;
   const double second = (gram[0][0] * miss[1] - gram[1][0] * miss[0]) / det;
-  for (int j = 0; j < kTerms; ++j) coefficient[j] += first * rows[0][j] + second * rows[1][j];
-  for (int j = kTerms - 1; j >= 0; --j) {
-    for (int k = j + 1; k < kTerms; ++k) coefficient[j] -= r[j][k] * coefficient[k];
+  for (std::size_t j = 0; j < columns; ++j) {
+    coefficient[j] += first * rows[0][j] + second * rows[1][j];
+  }
+  for (std::size_t j = columns; j-- > 0;) {
+    for (std::size_t k = j + 1; k < columns; ++k) coefficient[j] -= r[j][k] * coefficient[k];
     coefficient[j] /= r[j][j];
   }
   return coefficient;
+}
+
+// The gain of the short-period part at `frequency` Hz: none below half of
+// kRestFrequency, all from kRestFrequency up, a half-cosine between.
+double short_period_gain(double frequency) {
+  const double stop = 0.5 * kRestFrequency;
+  if (frequency >= kRestFrequency) return 1.0;
+  if (frequency <= stop) return 0.0;
+  return 0.5 * (1.0 - std::cos(0.5 * kTwoPi * (frequency - stop) / (kRestFrequency - stop)));
+}
+
+// The part of `displacement` (step dt s) above kRestFrequency, and its first
+// and second derivatives in time: its Fourier transform, zero-padded to a
+// power of two of at least twice its length, times short_period_gain and
+// 1, i omega or -omega^2, transformed back.
+struct ShortPeriodPart {
+  std::vector<double> displacement;
+  std::vector<double> velocity;
+  std::vector<double> acceleration;
+};
+
+ShortPeriodPart short_period_part(const std::vector<double>& displacement, double dt) {
+  const std::size_t n = displacement.size();
+  std::size_t size = 1;
+  while (size < 2 * n) size *= 2;
+  std::vector<dcomplex> spectrum(size, dcomplex{0.0, 0.0});
+  for (std::size_t i = 0; i < n; ++i) spectrum[i].r = displacement[i];
+  dwvfast(static_cast<integer>(size), spectrum.data(), -1);
+  const double bin_width = 1.0 / (static_cast<double>(size) * dt);
+  for (std::size_t j = 0; j < size; ++j) {
+    const double frequency = static_cast<double>(j <= size / 2 ? j : size - j) * bin_width;
+    const double gain = short_period_gain(frequency) / static_cast<double>(size);
+    spectrum[j].r *= gain;
+    spectrum[j].i *= gain;
+  }
+  ShortPeriodPart part;
+  std::vector<dcomplex> work(size);
+  for (std::vector<double>* output : {&part.displacement, &part.velocity, &part.acceleration}) {
+    work = spectrum;
+    dwvfast(static_cast<integer>(size), work.data(), 1);
+    output->resize(n);
+    for (std::size_t i = 0; i < n; ++i) (*output)[i] = work[i].r;
+    // The next derivative: times i omega (omega negative past the middle).
+    for (std::size_t j = 0; j < size; ++j) {
+      const double omega = kTwoPi * bin_width *
+                           (j <= size / 2 ? static_cast<double>(j) : -static_cast<double>(size - j));
+      spectrum[j] = {-omega * spectrum[j].i, omega * spectrum[j].r};
+    }
+  }
+  return part;
 }
 
 }  // namespace
@@ -119,20 +182,40 @@ double high_pass_gain(double frequency) {
 }
 
 void remove_displacement_trend(std::vector<double>& acc, double dt) {
-  const std::size_t n = acc.size();
   const std::vector<double> velocity = groundmotion::integrate_from_rest(acc, dt);
   const std::vector<double> displacement = groundmotion::integrate_from_rest(velocity, dt);
-  std::vector<std::vector<double>> curvature;
-  Residuals term_ends[kTerms];
-  for (int term = 0; term < kTerms; ++term) {
-    curvature.push_back(term_curvature(n, term, dt));
-    term_ends[term] = final_residuals(curvature.back(), dt);
-  }
+  std::vector<std::vector<double>> basis;
+  std::vector<std::vector<double>> shapes;
+  trend_shapes(acc.size(), dt, basis, shapes);
+  std::vector<Residuals> column_ends;
+  for (const std::vector<double>& shape : shapes) column_ends.push_back(final_residuals(shape, dt));
   const std::vector<double> coefficient =
-      fit_displacement(displacement, static_cast<double>(n - 1), term_ends,
-                       {velocity.back(), displacement.back()});
-  for (int term = 0; term < kTerms; ++term) {
-    for (std::size_t i = 0; i < n; ++i) acc[i] -= coefficient[term] * curvature[term][i];
+      fit_displacement(displacement, basis, column_ends, {velocity.back(), displacement.back()});
+  for (std::size_t j = 0; j < shapes.size(); ++j) {
+    for (std::size_t i = 0; i < acc.size(); ++i) acc[i] -= coefficient[j] * shapes[j][i];
+  }
+}
+
+void rest_tail(std::vector<double>& acc, double dt, std::size_t start, std::size_t ramp) {
+  assert(acc.size() >= 2 && ramp >= 1);
+  if (start >= acc.size()) return;
+  const std::vector<double> velocity = groundmotion::integrate_from_rest(acc, dt);
+  const std::vector<double> displacement = groundmotion::integrate_from_rest(velocity, dt);
+  const ShortPeriodPart kept = short_period_part(displacement, dt);
+  // The displacement becomes w d + (1 - w) h, h its short-period part and
+  // w(u) = 1 - (10 u^3 - 15 u^4 + 6 u^5) for u from 0 to 1 over the ramp:
+  // the first and second derivatives of w vanish at both ends of it, so
+  // the acceleration, w a + (1 - w) h'' + 2 w' (v - h') + w'' (d - h),
+  // stays continuous.
+  const double span = static_cast<double>(ramp) * dt;
+  for (std::size_t i = start; i < acc.size(); ++i) {
+    const double u = std::min(1.0, static_cast<double>(i - start) / static_cast<double>(ramp));
+    const double share = 1.0 - u * u * u * (10.0 - 15.0 * u + 6.0 * u * u);
+    const double slope = -30.0 * u * u * (1.0 - u) * (1.0 - u) / span;
+    const double curvature = -60.0 * u * (1.0 - u) * (1.0 - 2.0 * u) / (span * span);
+    acc[i] = share * acc[i] + (1.0 - share) * kept.acceleration[i] +
+             2.0 * slope * (velocity[i] - kept.velocity[i]) +
+             curvature * (displacement[i] - kept.displacement[i]);
   }
 }
 
@@ -146,6 +229,18 @@ void taper_ends(std::vector<double>& acc, std::size_t start, std::size_t end) {
   for (std::size_t i = 0; i < end; ++i) {
     acc[n - 1 - i] *= 0.5 * (1.0 - std::cos(half_turn * static_cast<double>(i) / end));
   }
+}
+
+double tail_excursion(const std::vector<double>& acc, double dt, std::size_t from) {
+  const std::vector<double> velocity = groundmotion::integrate_from_rest(acc, dt);
+  const std::vector<double> displacement = groundmotion::integrate_from_rest(velocity, dt);
+  const std::size_t last = acc.size() - 1;
+  double largest = 0.0;
+  for (std::size_t i = from; i <= last; ++i) {
+    const double glide = displacement[last] - velocity[last] * static_cast<double>(last - i) * dt;
+    largest = std::max(largest, std::fabs(displacement[i] - glide));
+  }
+  return largest;
 }
 
 Residuals final_residuals(const std::vector<double>& acc, double dt) {

@@ -159,8 +159,10 @@ std::string band_lines(const std::vector<BandDuration>& seed,
 }
 
 // The matcher's own criteria on the matched record: residual velocity and
-// displacement, and D5-95 against the seed's.
-groundmotion::Verdict own_verdict(const groundmotion::MotionSummary& motion, double seed_duration) {
+// displacement, D5-95 against the seed's, and the ground at rest in the
+// seed's quiet tail.
+groundmotion::Verdict own_verdict(const groundmotion::MotionSummary& motion, double seed_duration,
+                                  const MatchResult& result, double record_end) {
   groundmotion::Verdict verdict;
   verdict.tag = "match";
   verdict.source = "the matcher's own limits on the matched record";
@@ -182,6 +184,15 @@ groundmotion::Verdict own_verdict(const groundmotion::MotionSummary& motion, dou
               groundmotion::format("%.4g s over the seed's %.4g s; within %.0f %%", duration,
                               seed_duration, 100.0 * kMaxDurationChange),
               "significant duration D5-95 against the seed's");
+  const bool has_tail = result.quiet.start <= record_end;
+  verdict.add("quiet tail", groundmotion::format("%.3g cm", result.tail_excursion),
+              result.tail_excursion <= result.seed_tail_excursion + kMaxTailExcursion,
+              has_tail ? groundmotion::format("at most %g cm beyond the seed's %.3g cm; from %.4g s",
+                                              kMaxTailExcursion, result.seed_tail_excursion,
+                                              result.quiet.start)
+                       : std::string("no quiet tail: the seed moves to its end"),
+              "largest distance of the ground from rest in the seed's quiet tail, against "
+              "the seed's own from its final steady glide");
   return verdict;
 }
 
@@ -377,7 +388,8 @@ Outcome match_one(const Job& job, const Options& options, std::ostream* live,
     groundmotion::Evaluation evaluation =
         groundmotion::evaluate_record(matched.dt, matched.acc, options.criteria);
     evaluation.verdicts.insert(evaluation.verdicts.begin(),
-                               own_verdict(motion, seed_motion.duration.length()));
+                               own_verdict(motion, seed_motion.duration.length(), result,
+                                           seed.end_time() - seed.start_time));
     const std::vector<groundmotion::Verdict>& verdicts = evaluation.verdicts;
     if (!options.html_path.empty()) {
       const MatchPage match{&seed, page::file_facts(job.input), &matched,

@@ -34,6 +34,10 @@ struct Problem {
   double dt = 0.0;
   std::size_t start_taper = 1;  // samples
   std::size_t end_taper = 1;
+  // The ramp over which the long-period motion comes to rest, before the
+  // seed's quiet tail.
+  std::size_t rest_start = 0;  // sample
+  std::size_t rest_ramp = 1;   // samples
   groundmotion::ComparedPoints compared;
   std::vector<double> frequencies;  // Hz, ascending
   std::vector<double> target;       // gal
@@ -56,6 +60,10 @@ Problem make_problem(const groundmotion::Record& seed, const groundmotion::Crite
   problem.end_taper =
       taper_samples(kEndTaper, dt, strong.defined ? length - strong.end : length);
   problem.compared = groundmotion::select_points(dt, criteria.range);
+  const QuietTail quiet = quiet_tail(seed, criteria);
+  problem.rest_start = static_cast<std::size_t>(std::ceil(quiet.ramp_start / dt));
+  problem.rest_ramp = std::max<std::size_t>(
+      1, static_cast<std::size_t>(std::floor((quiet.start - quiet.ramp_start) / dt)));
   const std::vector<double> grid = groundmotion::spectrum_frequencies();
   for (std::size_t i = problem.compared.in_range_first; i < problem.compared.compared_end; ++i) {
     problem.frequencies.push_back(grid[i]);
@@ -165,13 +173,23 @@ double peak_factor(const std::vector<double>& sa, const Problem& problem, double
   return std::clamp(wanted / peak, 1.0 / kLargestPeakStep, kLargestPeakStep);
 }
 
+// The last steps of every iteration: tapers at both ends, the
+// displacement's trend taken out with the end conditions, the long-period
+// motion brought to rest in the seed's quiet tail, and what that left of
+// the final velocity and displacement cancelled.
+void bring_to_rest(std::vector<double>& acc, const Problem& problem) {
+  taper_ends(acc, problem.start_taper, problem.end_taper);
+  remove_displacement_trend(acc, problem.dt);
+  rest_tail(acc, problem.dt, problem.rest_start, problem.rest_ramp);
+  fix_end(acc, problem.dt);
+}
+
 // Rounds `acc` as the file writes it, then cancels the final velocity and
 // displacement the rounding left with the end fix, rounded again; a few
 // rounds suffice as each leaves a residual smaller by orders of magnitude.
 std::vector<double> written_record(std::vector<double> acc, const Problem& problem,
                                    const OutputLayout& layout) {
   const double dt = problem.dt;
-  taper_ends(acc, problem.start_taper, problem.end_taper);  // for a seed kept as it is
   for (double& value : acc) value = as_written(value, layout);
   for (int round = 0; round < kWrittenRounds; ++round) {
     fix_end(acc, dt);
@@ -215,6 +233,7 @@ Pass run_pass(const groundmotion::Record& seed, const Settings& settings, const 
     if (iteration == 0 || better(quality, pass.best_quality)) {
       pass.best_quality = quality;
       pass.best_record = current;
+      if (iteration == 0) bring_to_rest(pass.best_record, problem);  // the seed as it is
       pass.best = pass.iterations.size() - 1;
     }
     const bool stalled = pass.best_quality.pass &&
@@ -239,13 +258,29 @@ Pass run_pass(const groundmotion::Record& seed, const Settings& settings, const 
                          pull_strength(seed_duration > 0.0 ? duration / seed_duration : 1.0),
                          low);
     correct_peak(current, dt, peak_factor(sa, problem, goal, previous_peak, current));
-    taper_ends(current, problem.start_taper, problem.end_taper);
-    remove_displacement_trend(current, dt);
+    bring_to_rest(current, problem);
   }
   return pass;
 }
 
 }  // namespace
+
+QuietTail quiet_tail(const groundmotion::Record& seed, const groundmotion::CriteriaOptions& criteria) {
+  assert(seed.dt > 0.0);
+  const double dt = seed.dt;
+  const double past_end = static_cast<double>(seed.acc.size()) * dt;
+  const std::vector<double> arias = groundmotion::arias_history(seed.acc, dt);
+  const groundmotion::SignificantDuration strong = groundmotion::significant_duration(arias, 0.0, dt);
+  const groundmotion::SignificantDuration quiet =
+      groundmotion::significant_duration(arias, 0.0, dt, 0.0, 1.0 - kQuietShare);
+  const std::size_t longest = groundmotion::select_points(dt, criteria.range).in_range_first;
+  const double build_up = 1.0 / (groundmotion::spectrum_frequencies()[longest] * 2.0 *
+                                 std::acos(-1.0) * criteria.damping);
+  if (!strong.defined || !quiet.defined) return {past_end, past_end};
+  const double start = std::max(quiet.end, strong.end + build_up);
+  if (start >= past_end) return {past_end, past_end};
+  return {std::max(strong.end, start - build_up), start};
+}
 
 Aim aim_for(const std::vector<groundmotion::CriteriaSet>& sets) {
   assert(!sets.empty());
@@ -288,6 +323,10 @@ MatchResult match_record(const groundmotion::Record& seed, const Settings& setti
   }
   result.best = kept.best;
   result.acc = written_record(kept.best_record, problem, settings.output);
+  result.quiet = quiet_tail(seed, settings.criteria);
+  const auto quiet_from = static_cast<std::size_t>(std::ceil(result.quiet.start / seed.dt));
+  result.seed_tail_excursion = tail_excursion(seed.acc, seed.dt, quiet_from);
+  result.tail_excursion = tail_excursion(result.acc, seed.dt, quiet_from);
   return result;
 }
 

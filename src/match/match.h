@@ -12,10 +12,12 @@
 //     compared point. A weak pull toward the seed's envelope and a local
 //     correction of the peak acceleration (Sa at the highest frequencies)
 //     follow (envelope_pull.h, amplitude_correction.h).
-//  2. baseline step (baseline.h): an acausal high-pass filter, the least-squares
-//     polynomial fit of the displacement taken out, and an exact end fix in
-//     the record's tail that makes the final velocity and displacement
-//     (trapezoidal rule, from rest) zero.
+//  2. baseline step (baseline.h): an acausal high-pass filter, tapers at
+//     both ends, the least-squares spline fit of the displacement taken out
+//     with the end conditions, the long-period motion brought to rest in
+//     the seed's quiet tail (quiet_tail below), and an exact end fix of what
+//     that leaves, so that the final velocity and displacement (trapezoidal
+//     rule, from rest) are zero.
 //
 // The best iterate is kept. When it misses a criterion (a short burst of
 // strong motion, whose long periods the pull keeps squeezing into it), a
@@ -72,6 +74,21 @@ struct Settings {
   std::function<void(int pass, int iteration, const IterationSummary&)> on_iteration;
 };
 
+// Where a matched record's long-period motion is at rest: from the later of
+// the seed's (1 - kQuietShare) Arias time and its 95 % Arias time plus the
+// build-up time T / (2 pi h) of an oscillator at the longest compared
+// period T with the damping h (a seed shorter than that cannot hold the
+// target's longest periods by itself), reached over a ramp that starts
+// that build-up time earlier, not before the 95 % time.
+struct QuietTail {
+  double ramp_start = 0.0;  // s
+  double start = 0.0;       // s; one step past the last sample when there is none
+};
+
+// The quiet tail of `seed` (dt > 0) for the compared points and damping of
+// `criteria`.
+QuietTail quiet_tail(const groundmotion::Record& seed, const groundmotion::CriteriaOptions& criteria);
+
 struct MatchResult {
   std::vector<double> acc;  // the matched record, gal, as the file writes it
   std::vector<IterationSummary> iterations;  // [0] is the seed itself
@@ -79,6 +96,12 @@ struct MatchResult {
   // Index in `iterations` where the second pass begins (the seed again),
   // 0 when the first pass met every criterion and no second one ran.
   std::size_t second_pass = 0;
+  // The seed's quiet tail, and the largest distance there (cm, see
+  // tail_excursion in baseline.h) of the seed's ground from its final steady
+  // glide and of the matched ground from rest.
+  QuietTail quiet;
+  double seed_tail_excursion = 0.0;
+  double tail_excursion = 0.0;
 };
 
 // Matches `seed` (at least kMinSamples samples) to the target at the compared points

@@ -10,8 +10,8 @@ namespace match {
 // --- the passes (match.cc) ---
 
 constexpr int kDefaultMaxIterations = 40;
-// The fewest samples the baseline step can work on: the displacement fit
-// has five terms, and the end fix and the tapers need room.
+// The fewest samples the baseline step can work on: the displacement's
+// spline and the end fix and the tapers need room.
 constexpr std::size_t kMinSamples = 64;
 
 // D5-95 of the result may differ from the seed's by this share at most.
@@ -19,6 +19,9 @@ constexpr double kMaxDurationChange = 0.30;
 // Residual velocity (cm/s) and displacement (cm) allowed at the end.
 constexpr double kMaxResidualVelocity = 1.0;
 constexpr double kMaxResidualDisplacement = 5.0;
+// How far (cm) the matched ground may stray from rest in the seed's quiet
+// tail beyond the distance the seed's own motion there moves it.
+constexpr double kMaxTailExcursion = 2.0;
 
 // What each choice of sets aims at (see aim_for in match.h): the goal of
 // the amplitude correction relative to the target, and the margins inside
@@ -120,9 +123,16 @@ constexpr double kEnvelopeFloor = 0.02;
 // (squared Butterworth) magnitude.
 constexpr double kHighPassCorner = 0.05;
 constexpr int kHighPassOrder = 4;
-// Highest power of the polynomial fitted to the displacement; its terms
-// are t^2 ... t^kFitDegree, so the fit starts from rest.
-constexpr int kFitDegree = 6;
+// The spacing, s, of the knots of the cubic spline fitted to the
+// displacement, and the fewest intervals between them on a short record.
+constexpr double kTrendKnotSpacing = 20.0;
+constexpr std::size_t kFewestTrendIntervals = 4;
+// The seed's quiet tail (quiet_tail in match.h) begins once all but
+// kQuietShare of its Arias intensity is spent; below kRestFrequency Hz the
+// record's motion is brought to rest there (rest_tail in baseline.h): the
+// displacement of what lies above is a fraction of a centimetre a gal.
+constexpr double kQuietShare = 1e-4;
+constexpr double kRestFrequency = 0.5;
 // Share of the record, at its end, over which the end fix acts.
 constexpr double kTailShare = 0.25;
 // The longest tapers at the start and at the end of the record, s; the

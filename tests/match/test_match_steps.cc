@@ -160,14 +160,58 @@ TEST(Baseline, TrendEndsAtRestAndTapersBringTheEndsToRest) {
   EXPECT_NEAR(static_cast<double>(displacement), 0.0, 1e-7);
 }
 
-// A constant acceleration has the displacement t^2 exactly under the
-// trapezoidal rule: a term of the fit, so nothing is left.
+// A drift of displacement 50 (t / T)^3 cm, which starts with no
+// acceleration, is a cubic spline on any knots: nothing is left of it.
 TEST(Baseline, DisplacementTrendRemovedAndHighPassGain) {
-  std::vector<double> acc(500, 2.0);
-  match::remove_displacement_trend(acc, 0.01);
-  for (const double value : acc) ASSERT_NEAR(value, 0.0, 1e-9);
+  const double dt = 0.01;
+  const double length = 29.99;
+  std::vector<double> acc(3000);
+  for (std::size_t i = 0; i < acc.size(); ++i) acc[i] = 300.0 * (i * dt) / std::pow(length, 3);
+  match::remove_displacement_trend(acc, dt);
+  for (const double value : acc) ASSERT_NEAR(value, 0.0, 1e-6);  // of up to 0.33 gal
   EXPECT_DOUBLE_EQ(match::high_pass_gain(0.05), 0.5);  // at the corner
   EXPECT_DOUBLE_EQ(match::high_pass_gain(0.5), 1.0 / (1.0 + 1e-8));  // a decade above
+}
+
+// Ground that sways 20 cm at 0.1 Hz and 0.1 cm at 2 Hz over 100 s (both
+// under one Hann window, so at rest at both ends): brought to rest from
+// 50 s over a 10 s ramp, it keeps every sample before 50 s and, from 60 s
+// on, sways by the 2 Hz part alone (by the test's own integration).
+TEST(Baseline, RestTailKeepsOnlyTheShortPeriodsInTheTail) {
+  const double dt = 0.01;
+  const std::size_t n = 10000;
+  const double length = static_cast<double>(n - 1) * dt;
+  // d = (20 sin(w1 t) + 0.1 sin(w2 t)) (1 - cos(W t)) / 2 with W = 2 pi / length.
+  const double wave[2][2] = {{20.0, 2.0 * kPi * 0.1}, {0.1, 2.0 * kPi * 2.0}};
+  const double window = 2.0 * kPi / length;
+  std::vector<double> acc(n, 0.0);
+  std::vector<double> short_part(n, 0.0);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = i * dt;
+    const double hann = 0.5 * (1.0 - std::cos(window * t));
+    const double hann1 = 0.5 * window * std::sin(window * t);
+    const double hann2 = 0.5 * window * window * std::cos(window * t);
+    for (const auto& [amplitude, omega] : wave) {
+      const double d = amplitude * std::sin(omega * t);
+      const double d1 = amplitude * omega * std::cos(omega * t);
+      const double d2 = -amplitude * omega * omega * std::sin(omega * t);
+      acc[i] += d2 * hann + 2.0 * d1 * hann1 + d * hann2;
+    }
+    short_part[i] = wave[1][0] * std::sin(wave[1][1] * t) * hann;
+  }
+  std::vector<double> rested = acc;
+  match::rest_tail(rested, dt, 5000, 1000);
+  for (std::size_t i = 0; i < 5000; ++i) ASSERT_EQ(rested[i], acc[i]) << i;
+  double velocity = 0.0;
+  double displacement = 0.0;
+  double worst = 0.0;
+  for (std::size_t i = 1; i < n; ++i) {
+    const double next = velocity + 0.5 * dt * (rested[i - 1] + rested[i]);
+    displacement += 0.5 * dt * (velocity + next);
+    velocity = next;
+    if (i >= 6000) worst = std::max(worst, std::fabs(displacement - short_part[i]));
+  }
+  EXPECT_LT(worst, 0.02);  // of the 20 cm sway
 }
 
 // A 1.2 Hz sine under a Hann window from 10 s to 30 s lies in the octave

@@ -24,8 +24,9 @@
 // second pass starts again from the seed with an envelope window fitted to
 // the seed's D5-95 and the pull acting only above a low crossover; the
 // better of the two passes is kept. The result is rounded as the record file writes
-// it (E12.4, record_file.h) and its final velocity and displacement brought back to zero by
-// a tiny correction in the tail.
+// it (E12.4, record_file.h), each sample with the rounding errors before it
+// carried over, and its final velocity and displacement brought back to
+// zero by a tiny correction in the tail.
 #pragma once
 
 #include <cstddef>

@@ -205,12 +205,10 @@ TEST_P(SeedMatch, WrittenRecordMeetsEveryCriterion) {
   options.input.clear();
   testsupport::write_file(dir.file("target.csv"), kTargetFile);
   const std::string target = std::string("--target=") + seed.target;
-  const std::string criteria = std::string("--criteria=") + (seed.criteria ? seed.criteria : "");
   std::vector<std::string> match_args = {SEEDACC_MATCH_PATH, "seed.csv", "matched.csv", target};
   std::vector<std::string> check_args = {SEEDACC_CHECK_PATH, "matched.csv", target};
-  if (seed.criteria != nullptr) {
-    match_args.push_back(criteria);
-    check_args.push_back(criteria);
+  for (auto* args : {&match_args, &check_args}) {
+    if (seed.criteria != nullptr) args->push_back(std::string("--criteria=") + seed.criteria);
   }
   const auto matched = run_process(match_args, options);
   ASSERT_TRUE(matched.exited && matched.status == 0) << matched.out << matched.err;

@@ -34,10 +34,11 @@ struct Problem {
   double dt = 0.0;
   std::size_t start_taper = 1;  // samples
   std::size_t end_taper = 1;
-  // The ramp over which the long-period motion comes to rest, before the
-  // seed's quiet tail.
-  std::size_t rest_start = 0;  // sample
-  std::size_t rest_ramp = 1;   // samples
+  // The seed's quiet tail, and the ramp before it over which the
+  // long-period motion comes to rest, in samples.
+  QuietTail quiet;
+  std::size_t rest_start = 0;
+  std::size_t rest_ramp = 1;
   groundmotion::ComparedPoints compared;
   std::vector<double> frequencies;  // Hz, ascending
   std::vector<double> target;       // gal
@@ -60,10 +61,10 @@ Problem make_problem(const groundmotion::Record& seed, const groundmotion::Crite
   problem.end_taper =
       taper_samples(kEndTaper, dt, strong.defined ? length - strong.end : length);
   problem.compared = groundmotion::select_points(dt, criteria.range);
-  const QuietTail quiet = quiet_tail(seed, criteria);
-  problem.rest_start = static_cast<std::size_t>(std::ceil(quiet.ramp_start / dt));
+  problem.quiet = quiet_tail(seed, criteria);
+  problem.rest_start = static_cast<std::size_t>(std::ceil(problem.quiet.ramp_start / dt));
   problem.rest_ramp = std::max<std::size_t>(
-      1, static_cast<std::size_t>(std::floor((quiet.start - quiet.ramp_start) / dt)));
+      1, static_cast<std::size_t>(std::floor((problem.quiet.start - problem.quiet.ramp_start) / dt)));
   const std::vector<double> grid = groundmotion::spectrum_frequencies();
   for (std::size_t i = problem.compared.in_range_first; i < problem.compared.compared_end; ++i) {
     problem.frequencies.push_back(grid[i]);
@@ -332,7 +333,7 @@ MatchResult match_record(const groundmotion::Record& seed, const Settings& setti
   }
   result.best = kept.best;
   result.acc = written_record(kept.best_record, problem, settings.output);
-  result.quiet = quiet_tail(seed, settings.criteria);
+  result.quiet = problem.quiet;
   const auto quiet_from = static_cast<std::size_t>(std::ceil(result.quiet.start / seed.dt));
   result.seed_tail_excursion = tail_excursion(seed.acc, seed.dt, quiet_from);
   result.tail_excursion = tail_excursion(result.acc, seed.dt, quiet_from);

@@ -124,54 +124,43 @@ std::vector<double> fit_displacement(const std::vector<double>& displacement,
   return coefficient;
 }
 
-// The gain of the short-period part at `frequency` Hz: none below half of
-// kRestFrequency, all from kRestFrequency up, a half-cosine between.
-double short_period_gain(double frequency) {
-  const double stop = 0.5 * kRestFrequency;
-  if (frequency >= kRestFrequency) return 1.0;
-  if (frequency <= stop) return 0.0;
-  return 0.5 * (1.0 - std::cos(0.5 * kTwoPi * (frequency - stop) / (kRestFrequency - stop)));
+// The gain of the long-period part at `frequency` Hz: all of it up to half
+// of kRestFrequency, none from kRestFrequency up, a half-cosine between.
+double long_period_gain(double frequency) {
+  const double pass = 0.5 * kRestFrequency;
+  if (frequency <= pass) return 1.0;
+  if (frequency >= kRestFrequency) return 0.0;
+  return 0.5 * (1.0 + std::cos(0.5 * kTwoPi * (frequency - pass) / (kRestFrequency - pass)));
 }
 
-// The part of `displacement` (step dt s) above kRestFrequency, and its first
-// and second derivatives in time: its Fourier transform, zero-padded to a
-// power of two of at least twice its length, times short_period_gain and
-// 1, i omega or -omega^2, transformed back.
-struct ShortPeriodPart {
-  std::vector<double> displacement;
-  std::vector<double> velocity;
-  std::vector<double> acceleration;
-};
-
-ShortPeriodPart short_period_part(const std::vector<double>& displacement, double dt) {
-  const std::size_t n = displacement.size();
+// The long-period parts of `first` and `second` (step dt s, as long as
+// each other): the Fourier transform of first + i second, zero-padded to a
+// power of two of at least twice their length, times long_period_gain,
+// transformed back; as the gain is real and even, the real part is first's
+// and the imaginary part second's.
+void long_period_parts(const std::vector<double>& first, const std::vector<double>& second,
+                       double dt, std::vector<double>& first_part,
+                       std::vector<double>& second_part) {
+  const std::size_t n = first.size();
   std::size_t size = 1;
   while (size < 2 * n) size *= 2;
   std::vector<dcomplex> spectrum(size, dcomplex{0.0, 0.0});
-  for (std::size_t i = 0; i < n; ++i) spectrum[i].r = displacement[i];
+  for (std::size_t i = 0; i < n; ++i) spectrum[i] = {first[i], second[i]};
   dwvfast(static_cast<integer>(size), spectrum.data(), -1);
   const double bin_width = 1.0 / (static_cast<double>(size) * dt);
   for (std::size_t j = 0; j < size; ++j) {
     const double frequency = static_cast<double>(j <= size / 2 ? j : size - j) * bin_width;
-    const double gain = short_period_gain(frequency) / static_cast<double>(size);
+    const double gain = long_period_gain(frequency) / static_cast<double>(size);
     spectrum[j].r *= gain;
     spectrum[j].i *= gain;
   }
-  ShortPeriodPart part;
-  std::vector<dcomplex> work(size);
-  for (std::vector<double>* output : {&part.displacement, &part.velocity, &part.acceleration}) {
-    work = spectrum;
-    dwvfast(static_cast<integer>(size), work.data(), 1);
-    output->resize(n);
-    for (std::size_t i = 0; i < n; ++i) (*output)[i] = work[i].r;
-    // The next derivative: times i omega (omega negative past the middle).
-    for (std::size_t j = 0; j < size; ++j) {
-      const double omega = kTwoPi * bin_width *
-                           (j <= size / 2 ? static_cast<double>(j) : -static_cast<double>(size - j));
-      spectrum[j] = {-omega * spectrum[j].i, omega * spectrum[j].r};
-    }
+  dwvfast(static_cast<integer>(size), spectrum.data(), 1);
+  first_part.resize(n);
+  second_part.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    first_part[i] = spectrum[i].r;
+    second_part[i] = spectrum[i].i;
   }
-  return part;
 }
 
 }  // namespace
@@ -201,21 +190,26 @@ void rest_tail(std::vector<double>& acc, double dt, std::size_t start, std::size
   if (start >= acc.size()) return;
   const std::vector<double> velocity = groundmotion::integrate_from_rest(acc, dt);
   const std::vector<double> displacement = groundmotion::integrate_from_rest(velocity, dt);
-  const ShortPeriodPart kept = short_period_part(displacement, dt);
-  // The displacement becomes w d + (1 - w) h, h its short-period part and
-  // w(u) = 1 - (10 u^3 - 15 u^4 + 6 u^5) for u from 0 to 1 over the ramp:
-  // the first and second derivatives of w vanish at both ends of it, so
-  // the acceleration, w a + (1 - w) h'' + 2 w' (v - h') + w'' (d - h),
-  // stays continuous.
+  std::vector<double> low_acc;
+  std::vector<double> low_velocity;
+  std::vector<double> low_displacement;
+  std::vector<double> none;
+  long_period_parts(acc, velocity, dt, low_acc, low_velocity);
+  long_period_parts(displacement, std::vector<double>(acc.size(), 0.0), dt, low_displacement, none);
+  // Taken out: (1 - w) l, l the long-period part of the displacement and
+  // w(u) = 1 - (10 u^3 - 15 u^4 + 6 u^5) for u from 0 to 1 over the ramp,
+  // whose first and second derivatives vanish at both ends of it, so that
+  // the acceleration taken out, (1 - w) l'' - 2 w' l' - w'' l, is
+  // continuous. In the tail it is the long-period part of the acceleration
+  // itself, which leaves the record's own short periods as they are.
   const double span = static_cast<double>(ramp) * dt;
   for (std::size_t i = start; i < acc.size(); ++i) {
     const double u = std::min(1.0, static_cast<double>(i - start) / static_cast<double>(ramp));
     const double share = 1.0 - u * u * u * (10.0 - 15.0 * u + 6.0 * u * u);
     const double slope = -30.0 * u * u * (1.0 - u) * (1.0 - u) / span;
     const double curvature = -60.0 * u * (1.0 - u) * (1.0 - 2.0 * u) / (span * span);
-    acc[i] = share * acc[i] + (1.0 - share) * kept.acceleration[i] +
-             2.0 * slope * (velocity[i] - kept.velocity[i]) +
-             curvature * (displacement[i] - kept.displacement[i]);
+    acc[i] -= (1.0 - share) * low_acc[i] - 2.0 * slope * low_velocity[i] -
+              curvature * low_displacement[i];
   }
 }
 

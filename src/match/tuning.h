@@ -66,6 +66,10 @@ constexpr double kSecondPullSplit = 0.3;
 
 // Rounds of the end fix after the record is rounded as the file writes it.
 constexpr int kWrittenRounds = 3;
+// The share by which rounding as the file writes it may move Sa, with a
+// wide margin: an iterate counts as meeting the criteria only when it would
+// with its Sa that much lower and higher.
+constexpr double kRoundingMargin = 1e-4;
 
 // The octave bands of the report's D5-95 by band and of the localization
 // of the first pass's corrections (band_duration.cc, localization.cc):

@@ -10,6 +10,7 @@
 #include "criteria.h"
 #include "kernels.h"
 #include "motion.h"
+#include "padded_transform.h"
 #include "response.h"
 #include "tuning.h"
 
@@ -17,13 +18,6 @@ namespace match {
 namespace {
 
 const double kTwoPi = 2.0 * std::acos(-1.0);
-
-// Smallest power of two at least `count`.
-std::size_t power_of_two_at_least(std::size_t count) {
-  std::size_t size = 1;
-  while (size < count) size *= 2;
-  return size;
-}
 
 }  // namespace
 
@@ -73,15 +67,13 @@ void correct_amplitudes(std::vector<double>& acc, double dt,
                         const std::vector<double>& frequencies,
                         const std::vector<double>& log_ratio, double split,
                         std::vector<double>& low) {
-  const std::size_t size = power_of_two_at_least(2 * acc.size());
-  std::vector<dcomplex> spectrum(size, dcomplex{0.0, 0.0});
-  for (std::size_t i = 0; i < acc.size(); ++i) spectrum[i].r = acc[i];
-  dwvfast(static_cast<integer>(size), spectrum.data(), -1);
+  PaddedSpectrum padded = padded_spectrum(acc, dt);
+  std::vector<dcomplex>& spectrum = padded.bins;
+  const std::size_t size = spectrum.size();
   CorrectionCurve curve(frequencies, log_ratio);
-  const double bin_width = 1.0 / (static_cast<double>(size) * dt);
   spectrum[0] = {0.0, 0.0};  // the mean is no motion
   for (std::size_t j = 1; j <= size / 2; ++j) {
-    const double frequency = static_cast<double>(j) * bin_width;
+    const double frequency = padded.frequency(j);
     double correction = curve.factor(frequency);
     const double share = nyquist_share(frequency, dt);
     if (share < 1.0) correction = std::pow(correction, share);
@@ -95,7 +87,7 @@ void correct_amplitudes(std::vector<double>& acc, double dt,
   if (split > 0.0) {
     std::vector<dcomplex> low_spectrum = spectrum;
     for (std::size_t j = 1; j < size; ++j) {
-      const double share = low_share(static_cast<double>(std::min(j, size - j)) * bin_width, split);
+      const double share = low_share(padded.frequency(j), split);
       low_spectrum[j].r *= share;
       low_spectrum[j].i *= share;
     }

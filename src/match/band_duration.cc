@@ -8,18 +8,16 @@
 
 #include "kernels.h"
 #include "motion.h"
+#include "padded_transform.h"
 #include "tuning.h"
 
 namespace match {
 
 std::vector<std::vector<double>> octave_parts(const std::vector<double>& acc, double dt) {
   assert(dt > 0.0 && acc.size() >= 2);
-  std::size_t size = 1;
-  while (size < 2 * acc.size()) size *= 2;
-  std::vector<dcomplex> spectrum(size, dcomplex{0.0, 0.0});
-  for (std::size_t i = 0; i < acc.size(); ++i) spectrum[i].r = acc[i];
-  dwvfast(static_cast<integer>(size), spectrum.data(), -1);
-  const double bin_width = 1.0 / (static_cast<double>(size) * dt);
+  const PaddedSpectrum padded = padded_spectrum(acc, dt);
+  const std::vector<dcomplex>& spectrum = padded.bins;
+  const std::size_t size = spectrum.size();
   const double scale = 1.0 / static_cast<double>(size);
   std::vector<std::vector<double>> parts;
   for (int band = 0; band < kBandCount + 2; ++band) {
@@ -29,7 +27,7 @@ std::vector<std::vector<double>> octave_parts(const std::vector<double>& acc, do
     const double high = band == kBandCount + 1 ? HUGE_VAL : kBandLowest * std::ldexp(1.0, band);
     std::vector<dcomplex> part(size, dcomplex{0.0, 0.0});
     for (std::size_t j = 0; j < size; ++j) {
-      const double frequency = static_cast<double>(j <= size / 2 ? j : size - j) * bin_width;
+      const double frequency = padded.frequency(j);
       if (frequency >= low && frequency < high) part[j] = spectrum[j];
     }
     dwvfast(static_cast<integer>(size), part.data(), 1);

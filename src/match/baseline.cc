@@ -7,6 +7,7 @@
 
 #include "kernels.h"
 #include "motion.h"
+#include "padded_transform.h"
 #include "tuning.h"
 
 namespace match {
@@ -142,15 +143,11 @@ void long_period_parts(const std::vector<double>& first, const std::vector<doubl
                        double dt, std::vector<double>& first_part,
                        std::vector<double>& second_part) {
   const std::size_t n = first.size();
-  std::size_t size = 1;
-  while (size < 2 * n) size *= 2;
-  std::vector<dcomplex> spectrum(size, dcomplex{0.0, 0.0});
-  for (std::size_t i = 0; i < n; ++i) spectrum[i] = {first[i], second[i]};
-  dwvfast(static_cast<integer>(size), spectrum.data(), -1);
-  const double bin_width = 1.0 / (static_cast<double>(size) * dt);
+  PaddedSpectrum padded = padded_spectrum(first, dt, second);
+  std::vector<dcomplex>& spectrum = padded.bins;
+  const std::size_t size = spectrum.size();
   for (std::size_t j = 0; j < size; ++j) {
-    const double frequency = static_cast<double>(j <= size / 2 ? j : size - j) * bin_width;
-    const double gain = long_period_gain(frequency) / static_cast<double>(size);
+    const double gain = long_period_gain(padded.frequency(j)) / static_cast<double>(size);
     spectrum[j].r *= gain;
     spectrum[j].i *= gain;
   }

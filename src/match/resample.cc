@@ -6,18 +6,13 @@
 #include <cmath>
 
 #include "kernels.h"
+#include "padded_transform.h"
 #include "tuning.h"
 
 namespace match {
 namespace {
 
 const double kPi = std::acos(-1.0);
-
-std::size_t power_of_two_at_least(std::size_t count) {
-  std::size_t size = 1;
-  while (size < count) size *= 2;
-  return size;
-}
 
 // Four-point Lagrange interpolation of `grid` at the fractional index
 // `position` (0 <= position <= grid.size() - 1); the points past either

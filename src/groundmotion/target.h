@@ -140,8 +140,6 @@ class Target {
   double longest_period() const;
 
  private:
-  double undamped_sa(double period) const;
-
   TargetFamily family_ = TargetFamily::japanese;
   std::string name_ = kDefaultTarget;
   JapaneseParameters japanese_;

@@ -163,65 +163,115 @@ std::vector<std::string_view> data_fields(std::string_view content) {
   return split_blanks(content);
 }
 
+// What the header and comment lines of a column file say: the unit they
+// name and the step they declare, each with the line that first says it;
+// a later line that says otherwise is an error at that line.
+struct ColumnNotes {
+  std::optional<Unit> unit;
+  long unit_line = 0;
+  std::optional<double> step;  // s
+  long step_line = 0;
+
+  void read(const Line& line, const LineReader& lines) {
+    const std::optional<Unit> named = unit_named_in(line, lines);
+    if (named && unit && *named != *unit) {
+      lines.fail(line.number, std::string("the unit ") + unit_name(*named) +
+                                  " contradicts the unit " + unit_name(*unit) +
+                                  " named on line " + std::to_string(unit_line));
+    }
+    if (named && !unit) {
+      unit = named;
+      unit_line = line.number;
+    }
+    double declared = 0.0;
+    if (!declared_step(line.text, declared)) return;
+    if (step && std::fabs(*step - declared) > kStepAgreement * declared) {
+      lines.fail(line.number, "the step " + format_time(declared) + " s contradicts the step " +
+                                  format_time(*step) + " s declared on line " +
+                                  std::to_string(step_line));
+    }
+    if (!step) {
+      step = declared;
+      step_line = line.number;
+    }
+  }
+};
+
+// The record of a file of one column of `values`, its unit settled: the
+// step is --dt's or the one the file declares. `end` is the line after the
+// last.
+Record one_column_record(Record record, std::vector<double> values, const ColumnNotes& notes,
+                         const ReadOptions& options, long end, const LineReader& lines) {
+  if (notes.step && options.dt > 0.0 &&
+      std::fabs(*notes.step - options.dt) > kStepAgreement * options.dt) {
+    lines.fail(notes.step_line, "the file declares the step " + format_time(*notes.step) +
+                                    " s, --dt says " + format_time(options.dt) + " s");
+  }
+  require_samples(values.size(), end, lines);
+  // Each value was held to the unit named before it; a unit named after
+  // some of them holds them too, and the fault is told at its line.
+  if (notes.unit) {
+    for (const double value : values) limit_acceleration(value, record.unit, notes.unit_line, lines);
+  }
+  record.one_column = true;
+  record.dt_declared = !(options.dt > 0.0);
+  record.dt = record.dt_declared ? *notes.step : options.dt;
+  record.time_resolution = step_resolution(record.dt);
+  record.acc = std::move(values);
+  return record;
+}
+
+// The record of a file of time and acceleration `samples`, its unit
+// settled: the step is the time column's, `finest` the finest unit of its
+// times. `end` is the line after the last.
+Record two_column_record(Record record, const std::vector<Sample>& samples, double finest,
+                         const ColumnNotes& notes, long end, const LineReader& lines) {
+  if (samples.size() < 2) {
+    lines.fail(end, samples.empty() ? std::string("no records; at least 2 are needed")
+                                    : std::string("only 1 record; at least 2 are needed"));
+  }
+  for (const Sample& sample : samples) limit_acceleration(sample.acc, record.unit, sample.line, lines);
+  record.time_resolution = finest;
+  check_spacing(samples, lines, record);
+  if (notes.step && std::fabs(*notes.step - record.dt) > kStepAgreement * record.dt) {
+    lines.fail(notes.step_line, "the file declares the step " + format_time(*notes.step) +
+                                    " s, but its time column steps by " +
+                                    format_time(record.dt) + " s");
+  }
+  record.acc.reserve(samples.size());
+  for (const Sample& sample : samples) record.acc.push_back(sample.acc);
+  return record;
+}
+
 }  // namespace
 
 Record read_columns(LineReader& lines, const ReadOptions& options) {
   Record record;
   std::vector<Sample> samples;
   std::vector<double> values;  // one column
-  std::optional<Unit> named;
-  long unit_line = 0;
+  ColumnNotes notes;
   std::size_t columns = 0;
   bool first_content = true;
   double finest = 0.0;
   Line line;
-  const auto note_unit = [&]() {
-    const std::optional<Unit> unit = unit_named_in(line, lines);
-    if (unit && named && *unit != *named) {
-      lines.fail(line.number, std::string("the unit ") + unit_name(*unit) +
-                                  " contradicts the unit " + unit_name(*named) +
-                                  " named on line " + std::to_string(unit_line));
-    }
-    if (unit && !named) {
-      named = unit;
-      unit_line = line.number;
-    }
-  };
-  std::optional<double> declared;  // the step a header or comment line gives
-  long declared_line = 0;
-  const auto note_step = [&]() {
-    double step = 0.0;
-    if (!declared_step(line.text, step)) return;
-    if (declared && std::fabs(*declared - step) > kStepAgreement * step) {
-      lines.fail(line.number, "the step " + format_time(step) + " s contradicts the step " +
-                                  format_time(*declared) + " s declared on line " +
-                                  std::to_string(declared_line));
-    }
-    if (!declared) {
-      declared = step;
-      declared_line = line.number;
-    }
-  };
   while (lines.next(line)) {
     const std::string_view content = trim_blanks(line.text);
     if (content.empty()) continue;
     if (content.front() == '#') {
-      note_unit();
-      note_step();
+      notes.read(line, lines);
       continue;
     }
     if (first_content) {
       first_content = false;
       if (!can_begin_number(content.front())) {
         record.has_header = true;
-        note_unit();
-        note_step();
+        notes.read(line, lines);
         continue;
       }
     }
     const std::vector<std::string_view> fields = data_fields(content);
     if (columns == 0) columns = fields.size();
-    if (columns == 1 && !(options.dt > 0.0) && !declared) {
+    if (columns == 1 && !(options.dt > 0.0) && !notes.step) {
       lines.fail(line.number, "one column of values: give their time step with --dt");
     }
     double time = 0.0;
@@ -241,7 +291,8 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
     }
     if (columns == 1) {
       // The unit so far: a later line may still name one.
-      limit_acceleration(acc, named ? *named : options.unit.value_or(Unit::gal), line.number, lines);
+      limit_acceleration(acc, notes.unit ? *notes.unit : options.unit.value_or(Unit::gal),
+                         line.number, lines);
       values.push_back(acc);
       limit_samples(values.size(), line.number, lines, options);
       continue;
@@ -251,42 +302,12 @@ Record read_columns(LineReader& lines, const ReadOptions& options) {
     limit_samples(samples.size(), line.number, lines, options);
   }
   if (lines.line_number() == 0) lines.fail(1, "the file is empty");
-  settle_unit(record, named, unit_line, options, lines);
+  settle_unit(record, notes.unit, notes.unit_line, options, lines);
   const long end = lines.line_number() + 1;
-  if (declared && options.dt > 0.0 && columns == 1 &&
-      std::fabs(*declared - options.dt) > kStepAgreement * options.dt) {
-    lines.fail(declared_line, "the file declares the step " + format_time(*declared) +
-                                  " s, --dt says " + format_time(options.dt) + " s");
-  }
   if (columns == 1) {
-    require_samples(values.size(), end, lines);
-    // Each value was held to the unit named before it; a unit named after
-    // some of them holds them too, and the fault is told at its line.
-    if (named) {
-      for (const double value : values) limit_acceleration(value, record.unit, unit_line, lines);
-    }
-    record.one_column = true;
-    record.dt_declared = !(options.dt > 0.0);
-    record.dt = record.dt_declared ? *declared : options.dt;
-    record.time_resolution = step_resolution(record.dt);
-    record.acc = std::move(values);
-    return record;
+    return one_column_record(std::move(record), std::move(values), notes, options, end, lines);
   }
-  if (samples.size() < 2) {
-    lines.fail(end, samples.empty() ? std::string("no records; at least 2 are needed")
-                                    : std::string("only 1 record; at least 2 are needed"));
-  }
-  for (const Sample& sample : samples) limit_acceleration(sample.acc, record.unit, sample.line, lines);
-  record.time_resolution = finest;
-  check_spacing(samples, lines, record);
-  if (declared && std::fabs(*declared - record.dt) > kStepAgreement * record.dt) {
-    lines.fail(declared_line, "the file declares the step " + format_time(*declared) +
-                                  " s, but its time column steps by " + format_time(record.dt) +
-                                  " s");
-  }
-  record.acc.reserve(samples.size());
-  for (const Sample& sample : samples) record.acc.push_back(sample.acc);
-  return record;
+  return two_column_record(std::move(record), samples, finest, notes, end, lines);
 }
 
 }  // namespace groundmotion::readers
